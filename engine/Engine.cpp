@@ -1,0 +1,298 @@
+// Block processing, timing and the step clock. Audio thread, except updateStepLengths and the
+// step-table setters, which pattern operations call from any thread.
+#include "engine/Engine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace frakle::engine {
+
+int32_t nearest(double x) {
+    if (!(x == x)) {
+        return 0;
+    }
+    const double r = std::nearbyint(x); // the default rounding mode sends halves to even
+    if (r >= static_cast<double>(std::numeric_limits<int32_t>::max())) {
+        return std::numeric_limits<int32_t>::max();
+    }
+    if (r <= static_cast<double>(std::numeric_limits<int32_t>::min())) {
+        return std::numeric_limits<int32_t>::min();
+    }
+    return static_cast<int32_t>(r);
+}
+
+TEngine::TEngine(const state::TProgramRecord& record, TRandom& random)
+    : record_(record), random_(random) {}
+
+void TEngine::prepare() {
+    for (int c = 0; c < 2; ++c) {
+        inputHistory_[c].assign(44100, 0.0f);
+        chainHistory_[c].assign(44100, 0.0f);
+    }
+    resizeHistory();
+}
+
+void TEngine::resizeHistory() {
+    const double rate = sampleRate();
+    if (!(rate > 0.0)) {
+        return;
+    }
+    // Sized for 64 steps at the slowest tempo, so tempo changes never reallocate.
+    historyCapacity_ = nearest(12.0 * rate);
+    const auto size = static_cast<size_t>(historyCapacity_) + 16;
+    for (int c = 0; c < 2; ++c) {
+        inputHistory_[c].resize(size, 0.0f);
+        chainHistory_[c].resize(size, 0.0f);
+    }
+    updateTiming();
+}
+
+void TEngine::updateTiming() {
+    const double rate = sampleRate();
+    const double bpm = tempo();
+    exactSamplesPerStep_ = rate * 60.0 / (bpm * 4.0);
+    samplesPerStep_ = std::max(1, nearest(exactSamplesPerStep_));
+    sequenceLength_ = nearest(stepCount() * exactSamplesPerStep_);
+    sequenceLength_ = std::clamp(sequenceLength_, 1, std::max(1, historyCapacity_));
+    stepLength_ = std::min(eventLength(stepIndex()), sequenceLength_);
+    samplesPerBeat_ = nearest(rate * 60.0 / bpm);
+    samplesPerStepCopy_ = nearest(rate * 60.0 / bpm / 4.0);
+    if (sequenceLength_ < samplesPerBeat_) {
+        samplesPerBeat_ = sequenceLength_;
+    }
+    updateEnvelope();
+}
+
+void TEngine::updateStepLengths() {
+    const auto s = static_cast<float>(sampleRate() * 60.0 / tempo() / 4.0);
+    const int32_t n = stepCount();
+    for (int32_t i = 0; i < n - 1; ++i) {
+        if (stepCode(i) == kCodeTie) {
+            continue;
+        }
+        int32_t k = 1;
+        while (i + k <= n - 1 && stepCode(i + k) == kCodeTie) {
+            ++k;
+        }
+        eventLengths_[i].store(nearest(k * static_cast<double>(s)), std::memory_order_relaxed);
+    }
+    eventLengths_[n - 1].store(nearest(s), std::memory_order_relaxed);
+    patternReady_.store(true, std::memory_order_relaxed);
+}
+
+void TEngine::updateEnvelope() {
+    envelopeLevel_ = state::Load(record_.sliceEnvLevel);
+    if (envelopeLevel_ >= 1.0f) {
+        envelopeLength_ = 0;
+        envelopeSlope_ = 0.0f;
+        return;
+    }
+    const double length = state::Load(record_.sliceEnvLength);
+    envelopeLength_ = nearest((0.98 * length + 0.02) * 2.0 * samplesPerBeat_);
+    envelopeSlope_ =
+        envelopeLength_ > 0 ? (1.0f - envelopeLevel_) / static_cast<float>(envelopeLength_) : 0.0f;
+}
+
+void TEngine::setStepCode(int step, uint8_t code) {
+    if (step >= 0 && step < state::kMaxSteps) {
+        stepCodes_[step].store(code, std::memory_order_relaxed);
+    }
+}
+
+uint8_t TEngine::stepCode(int step) const {
+    if (step < 0 || step >= state::kMaxSteps) {
+        return kCodeTie;
+    }
+    return stepCodes_[step].load(std::memory_order_relaxed);
+}
+
+int32_t TEngine::eventLength(int step) const {
+    return step >= 0 && step < state::kMaxSteps
+               ? eventLengths_[step].load(std::memory_order_relaxed)
+               : 0;
+}
+
+void TEngine::setStepCount(int32_t count) {
+    stepCount_.store(std::clamp(count, 1, state::kMaxSteps), std::memory_order_relaxed);
+}
+
+const std::vector<float>& TEngine::history(HistorySource source, int channel) const {
+    return source == HistorySource::Chain ? chainHistory_[channel & 1]
+                                          : inputHistory_[channel & 1];
+}
+
+void TEngine::applyBlockTiming(const BlockTiming& timing) {
+    if (timing.sampleRate >= kMinSampleRate && timing.sampleRate <= kMaxSampleRate) {
+        sampleRate_.store(timing.sampleRate, std::memory_order_relaxed);
+    }
+    double newTempo = timing.tempo;
+    if (!(newTempo >= kMinTempo)) {
+        newTempo = kMinTempo;
+    }
+    newTempo = std::min(newTempo, kMaxTempo);
+
+    // A host without time information, or with a position that is no number, counts as a
+    // stopped transport at position 0.
+    const bool timeValid = timing.timeValid && std::isfinite(timing.ppqPosition);
+    transportPlaying_.store(timeValid && timing.playing, std::memory_order_relaxed);
+    ppq_ = timeValid ? timing.ppqPosition : 0.0;
+    double step = std::fmod(std::floor(ppq_ * 4.0), 4294967296.0);
+    if (step < 0.0) {
+        step += 4294967296.0;
+    }
+    absoluteStep_ = static_cast<uint32_t>(step) & 0x7FFFFFFFU;
+
+    const double rate = sampleRate();
+    if (rate != lastSampleRate_) {
+        resizeHistory();
+        rateFactor_ = static_cast<float>(rate / 44100.0);
+        samplesPerMs_.store(nearest(rate / 1000.0), std::memory_order_relaxed);
+        lastSampleRate_ = rate;
+        fadeLength_ = nearest(128.0 * static_cast<double>(rateFactor_));
+        updateTiming();
+        updateStepLengths();
+    }
+    if (newTempo != tempo()) {
+        resync_ = true;
+        tempo_.store(newTempo, std::memory_order_relaxed);
+        updateTiming();
+        updateStepLengths();
+    }
+    if (restartRequested_.exchange(false, std::memory_order_relaxed)) {
+        stepPosition_ = 0;
+        patternPosition_ = 0;
+    }
+}
+
+void TEngine::processBlock(const BlockTiming& timing, float* const* inputs, float* const* outputs,
+                           int32_t frames, bool accumulate) {
+    applyBlockTiming(timing);
+    if (frames <= 0 || outputs == nullptr) {
+        return;
+    }
+    const float* inL = inputs != nullptr ? inputs[0] : nullptr;
+    const float* inR = inputs != nullptr ? inputs[1] : nullptr;
+    float* outL = outputs[0];
+    float* outR = outputs[1];
+    for (int32_t i = 0; i < frames; ++i) {
+        float left = inL != nullptr ? inL[i] : 0.0f;
+        float right = inR != nullptr ? inR[i] : 0.0f;
+        processSample(left, right);
+        if (accumulate) {
+            if (outL != nullptr) {
+                outL[i] += left;
+            }
+            if (outR != nullptr) {
+                outR[i] += right;
+            }
+        } else {
+            if (outL != nullptr) {
+                outL[i] = left;
+            }
+            if (outR != nullptr) {
+                outR[i] = right;
+            }
+        }
+    }
+}
+
+void TEngine::processSample(float& left, float& right) {
+    const int32_t last = sequenceLength_ - 1;
+    stepPosition_ = std::clamp(stepPosition_, 0, last);
+    patternPosition_ = std::clamp(patternPosition_, 0, last);
+
+    const float curL = left + 1e-24f;
+    const float curR = right + 1e-24f;
+
+    bool playing = transportPlaying_.load(std::memory_order_relaxed);
+    if (ignoreTransport()) {
+        playing = true;
+        transportPlaying_.store(true, std::memory_order_relaxed);
+    }
+    if (!playing) {
+        stoppedSample();
+        return;
+    }
+
+    stepClock(ppq_);
+    const auto pos = static_cast<size_t>(patternPosition_);
+    historySource_ = HistorySource::Input;
+    inputHistory_[0][pos] = curL;
+    inputHistory_[1][pos] = curR;
+    historySource_ = HistorySource::Chain;
+    chainHistory_[0][pos] = curL;
+    chainHistory_[1][pos] = curR;
+    advancePositions();
+}
+
+void TEngine::stoppedSample() {
+    lastStepIndex_ = -1;
+    resync_ = true;
+}
+
+void TEngine::advancePositions() {
+    if (++stepPosition_ >= sequenceLength_) {
+        stepPosition_ = 0;
+    }
+    if (++patternPosition_ >= sequenceLength_) {
+        patternPosition_ = 0;
+    }
+    if (stepPosition_ >= stepLength_) {
+        stepPosition_ = 0;
+    }
+}
+
+bool TEngine::stepClock(double ppq) {
+    bool started = false;
+    const int32_t n = stepCount();
+    if (ppq != lastPpq_) {
+        resync_ = true;
+        lastPpq_ = ppq;
+    }
+    int32_t index = stepIndex();
+    if (resync_) {
+        resync_ = false;
+        triggerLatch_ = false;
+        const double x = ppq * 4.0;
+        sampleInStep_ = nearest((x - std::floor(x)) * exactSamplesPerStep_);
+        if (sampleInStep_ < 0) {
+            sampleInStep_ = 0;
+        } else if (sampleInStep_ > samplesPerStep_) {
+            sampleInStep_ = samplesPerStep_ - 1;
+        }
+        const double wrapped = x - n * std::floor(x / n);
+        index = wrapped >= 0.0 && wrapped < n ? static_cast<int32_t>(wrapped) : 0;
+    }
+    index = std::clamp(index, 0, n - 1);
+
+    if (index != lastStepIndex_) {
+        if (stepCode(index) > kCodeTie && !triggerLatch_) {
+            started = true;
+            triggerLatch_ = true;
+            stepPosition_ = 0;
+            stepLength_ = std::min(eventLength(index), sequenceLength_);
+            updateEnvelope();
+        }
+        if (index == 0 && !patternStartLatch_) {
+            patternStartLatch_ = true;
+            patternPosition_ = 0;
+        } else if (index != 0) {
+            patternStartLatch_ = false;
+        }
+    } else {
+        triggerLatch_ = false;
+    }
+    lastStepIndex_ = index;
+
+    if (++sampleInStep_ >= samplesPerStep_) {
+        sampleInStep_ = 0;
+        if (++index >= n) {
+            index = 0;
+        }
+    }
+    stepIndex_.store(index, std::memory_order_relaxed);
+    return started;
+}
+
+} // namespace frakle::engine

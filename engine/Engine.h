@@ -1,0 +1,148 @@
+// The audio engine: block processing against the host's timeline, the step clock and the
+// histories the effects read. Runs on the audio thread; fields marked "shared" are also read or
+// written by the UI and MIDI threads and are atomics read and written whole.
+#pragma once
+
+#include "engine/Random.h"
+#include "state/ProgramRecord.h"
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+namespace frakle::engine {
+
+// What the host reported at the start of a block.
+struct BlockTiming {
+    double sampleRate = 0.0; // 0 or less: unknown, keep the instance's rate
+    double tempo = 0.0;      // beats per minute; below 80 counts as 80
+    bool timeValid = false;  // the host answered the time request
+    double ppqPosition = 0.0;
+    bool playing = false;
+};
+
+// Step codes.
+enum : uint8_t { kCodeTie = 0, kCodeRandom = 1, kCodeFirstEffect = 2, kCodeOff = 11 };
+
+class TEngine {
+public:
+    static constexpr double kMinTempo = 80.0;
+    static constexpr double kMaxTempo = 10000.0;
+    static constexpr double kMinSampleRate = 8000.0;
+    static constexpr double kMaxSampleRate = 768000.0;
+
+    TEngine(const state::TProgramRecord& record, TRandom& random);
+
+    // Construction: history buffers and timing for 44.1 kHz, 120 bpm.
+    void prepare();
+
+    // One host block: timing from the host, then every frame through processSample.
+    // Accumulate adds to the output buffers instead of overwriting them.
+    void processBlock(const BlockTiming& timing, float* const* inputs, float* const* outputs,
+                      int32_t frames, bool accumulate);
+
+    void processSample(float& left, float& right);
+    bool stepClock(double ppq);
+
+    void resizeHistory();
+    void updateTiming();
+    void updateStepLengths(); // any thread: pattern switches and step edits call it too
+    void updateEnvelope();
+
+    // The host switched the plug-in on: the event and history restart at the next block.
+    void requestRestart() { restartRequested_.store(true, std::memory_order_relaxed); }
+
+    // Step table (shared).
+    void setStepCode(int step, uint8_t code);
+    uint8_t stepCode(int step) const;
+    int32_t eventLength(int step) const;
+    void setStepCount(int32_t count); // kept within 1 … 64
+    int32_t stepCount() const { return stepCount_.load(std::memory_order_relaxed); }
+
+    bool patternReady() const { return patternReady_.load(std::memory_order_relaxed); }
+    void clearPatternReady() { patternReady_.store(false, std::memory_order_relaxed); }
+
+    void setIgnoreTransport(bool on) { ignoreTransport_.store(on, std::memory_order_relaxed); }
+    bool ignoreTransport() const { return ignoreTransport_.load(std::memory_order_relaxed); }
+    bool transportPlaying() const { return transportPlaying_.load(std::memory_order_relaxed); }
+    int32_t stepIndex() const { return stepIndex_.load(std::memory_order_relaxed); }
+    int32_t samplesPerMs() const { return samplesPerMs_.load(std::memory_order_relaxed); }
+    double sampleRate() const { return sampleRate_.load(std::memory_order_relaxed); }
+    double tempo() const { return tempo_.load(std::memory_order_relaxed); }
+
+    // Timing read by the effects (audio thread).
+    float rateFactor() const { return rateFactor_; }
+    int32_t fadeLength() const { return fadeLength_; }
+    int32_t historyCapacity() const { return historyCapacity_; }
+    double exactSamplesPerStep() const { return exactSamplesPerStep_; }
+    int32_t samplesPerStep() const { return samplesPerStep_; }
+    int32_t samplesPerStepForModulator() const { return samplesPerStepCopy_; }
+    int32_t samplesPerBeat() const { return samplesPerBeat_; }
+    int32_t sequenceLength() const { return sequenceLength_; }
+    int32_t stepLength() const { return stepLength_; }
+    int32_t stepPosition() const { return stepPosition_; }
+    int32_t patternPosition() const { return patternPosition_; }
+    int32_t sampleInStep() const { return sampleInStep_; }
+    double ppqPosition() const { return ppq_; }
+    uint32_t absoluteStep() const { return absoluteStep_; }
+    int32_t envelopeLength() const { return envelopeLength_; }
+
+    enum class HistorySource : uint8_t { None = 0, Chain = 1, Input = 2 };
+    const std::vector<float>& history(HistorySource source, int channel) const;
+
+private:
+    void applyBlockTiming(const BlockTiming& timing);
+    void stoppedSample();
+    void advancePositions();
+
+    const state::TProgramRecord& record_;
+    TRandom& random_;
+
+    // Host and timing state.
+    std::atomic<double> sampleRate_{44100.0}; // shared
+    double lastSampleRate_ = 0.0;
+    std::atomic<double> tempo_{120.0}; // shared
+    double ppq_ = 0.0;
+    double lastPpq_ = -1.0;
+    uint32_t absoluteStep_ = 0;
+    std::atomic<bool> transportPlaying_{false}; // shared
+    std::atomic<bool> ignoreTransport_{false};  // shared
+    bool resync_ = true;
+    float rateFactor_ = 1.0f;
+    std::atomic<int32_t> samplesPerMs_{44}; // shared
+    int32_t fadeLength_ = 64;
+    int32_t historyCapacity_ = 0;
+    double exactSamplesPerStep_ = 0.0;
+    int32_t samplesPerStep_ = 0;
+    int32_t samplesPerStepCopy_ = 0;
+    int32_t samplesPerBeat_ = 0;
+    int32_t sequenceLength_ = 0;
+    std::atomic<int32_t> stepCount_{64}; // shared
+    std::atomic<int32_t> stepIndex_{0};  // shared
+    int32_t lastStepIndex_ = -1;
+    int32_t sampleInStep_ = 0;
+    bool triggerLatch_ = false;
+    bool patternStartLatch_ = false;
+    std::atomic<uint8_t> stepCodes_[state::kMaxSteps] = {};  // shared
+    std::atomic<int32_t> eventLengths_[state::kMaxSteps] = {}; // shared
+    int32_t stepLength_ = 44100;
+    int32_t stepPosition_ = 0;
+    int32_t patternPosition_ = 0;
+    std::atomic<bool> patternReady_{true};      // shared
+    std::atomic<bool> restartRequested_{false}; // shared
+
+    // Step envelope.
+    int32_t envelopeLength_ = 0;
+    float envelopeLevel_ = 1.0f;
+    float envelopeSlope_ = 0.0f;
+
+    // Histories: [channel], each history capacity + 16 samples.
+    std::vector<float> inputHistory_[2];
+    std::vector<float> chainHistory_[2];
+    HistorySource historySource_ = HistorySource::None;
+};
+
+// Nearest integer, halves to the even neighbour.
+int32_t nearest(double x);
+
+} // namespace frakle::engine
