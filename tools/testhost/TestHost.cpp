@@ -379,7 +379,7 @@ int TestHost::callbackCount(int32_t opcode) const {
     return it == callbackCounts_.end() ? 0 : it->second;
 }
 
-intptr_t TestHost::callback(vst2::AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
+intptr_t TestHost::callback(vst2::AEffect* effect, int32_t opcode, int32_t index, intptr_t /*value*/,
                             void* ptr, float opt) {
     TestHost* host = findHost(effect);
     if (host == nullptr) {

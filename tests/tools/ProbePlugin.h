@@ -1,0 +1,43 @@
+// What the probe plug-in records about its host, shared by the probe and the tests reading it.
+#pragma once
+
+#include "host/vst2.h"
+
+#include <cstdint>
+
+namespace frakle::tools::probe {
+
+// effVendorSpecific indices the probe answers.
+constexpr int32_t kLogRequest = vst2::fourCC('l', 'o', 'g', '?'); // returns ProbeLog*
+constexpr int32_t kAutomateRequest = vst2::fourCC('a', 'u', 't', 'o'); // value: index, opt: value
+
+constexpr int32_t kUniqueId = vst2::fourCC('F', 'k', 'P', 'b');
+
+// Parameters: 0 "Gain" (output = input × 2 × gain), 1 "Beat" (at 0.5 and above the right
+// output carries the song position at each block's start, -1 without time info), 2 and 3
+// both "Spare".
+constexpr int32_t kNumParams = 4;
+
+struct ProbeLog {
+    intptr_t versionAtEntry; // audioMasterVersion asked with a null effect during entry
+    int32_t replacingCalls;
+    int32_t accumulatingCalls;
+    int32_t lastFrames;
+    float sampleRate; // from effSetSampleRate
+    int32_t blockSize; // from effSetBlockSize
+    bool timeWasNull;
+    double ppqPos; // from audioMasterGetTime during the last block
+    double tempo;
+    double timeSampleRate;
+    int32_t timeFlags;
+    int32_t midiEvents;
+    int32_t badEvents; // MIDI events whose byteSize was not 32
+    uint8_t lastMidi[3];
+    int32_t lastDeltaFrames;
+    int32_t sysexBytes;
+};
+
+} // namespace frakle::tools::probe
+
+// Number of effClose calls the probe library has seen in this process.
+extern "C" int frakleProbeCloseCount();
