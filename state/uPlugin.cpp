@@ -151,8 +151,12 @@ void APlugin::global(int32_t effect, bool forced) {
 void APlugin::setProgram(int32_t program) {
     if (program >= 0 && program < numPrograms()) {
         curProgram_ = program;
+        // The solo and global switches are not replayed: nine on/off values in a row would
+        // leave only the last one standing and erase the pattern's saved solo and global.
         for (int32_t i = 0; i < kNumParams; ++i) {
-            setParameter(i, getParameter(i));
+            if (kParamTable[static_cast<size_t>(i)].kind != ParamKind::Switch) {
+                setParameter(i, getParameter(i));
+            }
         }
     }
     migrateCcMap();

@@ -159,9 +159,9 @@ intptr_t dispatcher(vst2::AEffect* effect, int32_t opcode, int32_t index, intptr
         if (index == kLogRequest) {
             return reinterpret_cast<intptr_t>(&probe.log);
         }
-        if (index == kAutomateRequest) {
-            return probe.host(effect, vst2::audioMasterAutomate, static_cast<int32_t>(value), 0,
-                              nullptr, opt);
+        if (index == kCallHostRequest) {
+            const auto& call = *static_cast<const HostCall*>(ptr);
+            return probe.host(effect, call.opcode, call.index, call.value, call.ptr, call.opt);
         }
         return 0;
     default:

@@ -9,7 +9,16 @@ namespace frakle::tools::probe {
 
 // effVendorSpecific indices the probe answers.
 constexpr int32_t kLogRequest = vst2::fourCC('l', 'o', 'g', '?'); // returns ProbeLog*
-constexpr int32_t kAutomateRequest = vst2::fourCC('a', 'u', 't', 'o'); // value: index, opt: value
+constexpr int32_t kCallHostRequest = vst2::fourCC('c', 'a', 'l', 'l'); // ptr: HostCall*
+
+// A callback the probe makes on request, as if of its own accord; returns the host's answer.
+struct HostCall {
+    int32_t opcode;
+    int32_t index;
+    intptr_t value;
+    void* ptr;
+    float opt;
+};
 
 constexpr int32_t kUniqueId = vst2::fourCC('F', 'k', 'P', 'b');
 

@@ -1,0 +1,129 @@
+// What a host learns about the plug-in: record fields, dispatcher answers, pins and the editor.
+#include "PluginFixture.h"
+
+namespace frakle::plugin_tests {
+namespace {
+
+using Identity = PluginTest;
+
+TEST_F(Identity, RecordDescribesAStereoEffectWithEditorAndChunks) {
+    const vst2::AEffect& e = host().effect();
+    EXPECT_EQ(e.magic, vst2::kEffectMagic);
+    EXPECT_EQ(e.numPrograms, 1);
+    EXPECT_EQ(e.numParams, 147);
+    EXPECT_EQ(e.numInputs, 2);
+    EXPECT_EQ(e.numOutputs, 2);
+    EXPECT_EQ(e.flags, 57);
+    EXPECT_EQ(e.uniqueID, vst2::fourCC('m', 'F', '[', '_'));
+    EXPECT_EQ(e.version, 1);
+    EXPECT_EQ(e.initialDelay, 0);
+    EXPECT_EQ(e.resvd2, 0);
+    EXPECT_NE(e.process, nullptr);
+    EXPECT_NE(e.processReplacing, nullptr);
+
+    EXPECT_EQ(host().effectName(), "mosko Frakle v1.3");
+    EXPECT_EQ(host().product(), "mosko Frakle v1.3");
+    EXPECT_EQ(host().vendor(), "mosko");
+    EXPECT_EQ(host().vendorVersion(), 1);
+}
+
+TEST_F(Identity, DispatcherAnswers) {
+    EXPECT_EQ(host().dispatch(vst2::effIdentify), 0x4E764566);
+    EXPECT_EQ(host().dispatch(vst2::effGetVstVersion), 2300);
+    EXPECT_EQ(host().dispatch(vst2::effGetPlugCategory), 0);
+    EXPECT_EQ(host().dispatch(vst2::effGetProgram), 0);
+    EXPECT_EQ(host().dispatch(vst2::effGetVu), 0);
+    EXPECT_EQ(host().dispatch(vst2::effCanBeAutomated, 146), 1);
+    EXPECT_EQ(host().dispatch(vst2::effGetNumProgramCategories), 1);
+    EXPECT_EQ(host().dispatch(vst2::effConnectInput, 0, 1), 1);
+    EXPECT_EQ(host().dispatch(vst2::effKeysRequired), 1);
+    EXPECT_EQ(host().dispatch(vst2::effEditKeyDown, 'a'), -1);
+    EXPECT_EQ(host().dispatch(vst2::effSetTotalSampleToProcess, 0, 12345), 12345);
+    EXPECT_EQ(host().dispatch(vst2::effSetBlockSizeAndSampleRate, 0, 256, nullptr, 48000.0f), 1);
+    // Opcodes the plug-in does not handle, and numbers no opcode has, answer 0.
+    for (int32_t opcode : std::initializer_list<int32_t>{vst2::effGetTailSize, vst2::effSetBypass, vst2::effString2Parameter,
+                           vst2::effShellGetNextPlugin, 80, 1000, -1}) {
+        EXPECT_EQ(host().dispatch(opcode, 0, 0, nullptr), 0) << "opcode " << opcode;
+    }
+    // Text queries with no buffer are ignored.
+    EXPECT_EQ(host().dispatch(vst2::effGetParamName, 0, 0, nullptr), 0);
+    EXPECT_EQ(host().dispatch(vst2::effGetEffectName, 0, 0, nullptr), 0);
+}
+
+TEST_F(Identity, CanDoTable) {
+    for (const char* yes : {"receiveVstEvents", "receiveVstMidiEvent", "sendVstEvents",
+                            "sendVstMidiEvent"}) {
+        EXPECT_EQ(host().canDo(yes), 1) << yes;
+    }
+    for (const char* no : {"receiveVstTimeInfo", "bypass", "offline", "2in2out", "midiProgramNames",
+                           "conformsToWindowRules"}) {
+        EXPECT_EQ(host().canDo(no), 0) << no;
+    }
+    EXPECT_EQ(host().canDo("ReceiveVstEvents"), -1); // case matters
+    EXPECT_EQ(host().canDo("hasCockosExtensions"), -1);
+    EXPECT_EQ(host().canDo(""), -1);
+}
+
+TEST_F(Identity, PinProperties) {
+    auto in = host().inputProperties(1);
+    ASSERT_TRUE(in.has_value());
+    EXPECT_STREQ(in->label, "Input #2");
+    EXPECT_EQ(in->flags, vst2::kVstPinIsActive | vst2::kVstPinIsStereo);
+    auto out = host().outputProperties(0);
+    ASSERT_TRUE(out.has_value());
+    EXPECT_STREQ(out->label, "Output #1");
+    EXPECT_FALSE(host().inputProperties(2).has_value());
+    EXPECT_FALSE(host().outputProperties(-1).has_value());
+}
+
+TEST_F(Identity, EditorOpensOnceAndClosesOnTheLastClose) {
+    // The size is known before the window exists, so hosts can size theirs first.
+    auto before = host().editorRect();
+    ASSERT_TRUE(before.has_value());
+    EXPECT_EQ(before->right, 844);
+    EXPECT_EQ(before->bottom, 626);
+
+    EXPECT_EQ(host().openEditor(0x1234), 1);
+    EXPECT_EQ(host().openEditor(0x1234), 1);
+    auto rect = host().editorRect();
+    ASSERT_TRUE(rect.has_value());
+    EXPECT_EQ(rect->top, 0);
+    EXPECT_EQ(rect->left, 0);
+    EXPECT_EQ(rect->bottom, 626);
+    EXPECT_EQ(rect->right, 844);
+    host().idleEditor();
+    host().closeEditor();
+    host().idleEditor();
+    host().closeEditor();
+    host().closeEditor(); // one close too many does nothing
+    host().idleEditor();
+}
+
+TEST_F(Identity, ClosingWithTheEditorOpenReleasesEverything) {
+    host().openEditor(0x1234);
+    host().resume();
+    host().close(); // the sanitizer builds catch a leak or a use after free here
+    EXPECT_TRUE(host().closed());
+}
+
+TEST_F(Identity, ResumeAsksForMidi) {
+    const int before = host().wantMidiCount();
+    host().suspend();
+    host().resume();
+    host().resume();
+    EXPECT_EQ(host().wantMidiCount(), before + 2);
+}
+
+TEST(Instances, ManyLiveSideBySide) {
+    std::vector<std::unique_ptr<tools::TestHost>> hosts;
+    for (int i = 0; i < 4; ++i) {
+        hosts.push_back(std::make_unique<tools::TestHost>(FRAKLE_PLUGIN_PATH));
+        hosts.back()->setParameter(0, 0.25f * static_cast<float>(i));
+    }
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_FLOAT_EQ(hosts[static_cast<size_t>(i)]->getParameter(0), 0.25f * static_cast<float>(i));
+    }
+}
+
+} // namespace
+} // namespace frakle::plugin_tests
