@@ -20,8 +20,8 @@ private:
 #endif
 
 public:
-    ScopedFlushDenormals(const ScopedFlushDenormals&) = delete;
-    ScopedFlushDenormals& operator=(const ScopedFlushDenormals&) = delete;
+    ScopedFlushDenormals(const ScopedFlushDenormals &) = delete;
+    ScopedFlushDenormals &operator=(const ScopedFlushDenormals &) = delete;
 };
 
 } // namespace frakle::engine

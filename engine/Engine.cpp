@@ -22,7 +22,7 @@ int32_t nearest(double x) {
     return static_cast<int32_t>(r);
 }
 
-TEngine::TEngine(const state::TProgramRecord& record, TRandom& random)
+TEngine::TEngine(const state::TProgramRecord &record, TRandom &random)
     : record_(record), random_(random) {}
 
 void TEngine::prepare() {
@@ -117,12 +117,11 @@ void TEngine::setStepCount(int32_t count) {
     stepCount_.store(std::clamp(count, 1, state::kMaxSteps), std::memory_order_relaxed);
 }
 
-const std::vector<float>& TEngine::history(HistorySource source, int channel) const {
-    return source == HistorySource::Chain ? chainHistory_[channel & 1]
-                                          : inputHistory_[channel & 1];
+const std::vector<float> &TEngine::history(HistorySource source, int channel) const {
+    return source == HistorySource::Chain ? chainHistory_[channel & 1] : inputHistory_[channel & 1];
 }
 
-void TEngine::applyBlockTiming(const BlockTiming& timing) {
+void TEngine::applyBlockTiming(const BlockTiming &timing) {
     if (timing.sampleRate >= kMinSampleRate && timing.sampleRate <= kMaxSampleRate) {
         sampleRate_.store(timing.sampleRate, std::memory_order_relaxed);
     }
@@ -165,16 +164,16 @@ void TEngine::applyBlockTiming(const BlockTiming& timing) {
     }
 }
 
-void TEngine::processBlock(const BlockTiming& timing, float* const* inputs, float* const* outputs,
+void TEngine::processBlock(const BlockTiming &timing, float *const *inputs, float *const *outputs,
                            int32_t frames, bool accumulate) {
     applyBlockTiming(timing);
     if (frames <= 0 || outputs == nullptr) {
         return;
     }
-    const float* inL = inputs != nullptr ? inputs[0] : nullptr;
-    const float* inR = inputs != nullptr ? inputs[1] : nullptr;
-    float* outL = outputs[0];
-    float* outR = outputs[1];
+    const float *inL = inputs != nullptr ? inputs[0] : nullptr;
+    const float *inR = inputs != nullptr ? inputs[1] : nullptr;
+    float *outL = outputs[0];
+    float *outR = outputs[1];
     for (int32_t i = 0; i < frames; ++i) {
         float left = inL != nullptr ? inL[i] : 0.0f;
         float right = inR != nullptr ? inR[i] : 0.0f;
@@ -197,7 +196,7 @@ void TEngine::processBlock(const BlockTiming& timing, float* const* inputs, floa
     }
 }
 
-void TEngine::processSample(float& left, float& right) {
+void TEngine::processSample(float &left, float &right) {
     const int32_t last = sequenceLength_ - 1;
     stepPosition_ = std::clamp(stepPosition_, 0, last);
     patternPosition_ = std::clamp(patternPosition_, 0, last);

@@ -31,17 +31,17 @@ public:
     static constexpr double kMinSampleRate = 8000.0;
     static constexpr double kMaxSampleRate = 768000.0;
 
-    TEngine(const state::TProgramRecord& record, TRandom& random);
+    TEngine(const state::TProgramRecord &record, TRandom &random);
 
     // Construction: history buffers and timing for 44.1 kHz, 120 bpm.
     void prepare();
 
     // One host block: timing from the host, then every frame through processSample.
     // Accumulate adds to the output buffers instead of overwriting them.
-    void processBlock(const BlockTiming& timing, float* const* inputs, float* const* outputs,
+    void processBlock(const BlockTiming &timing, float *const *inputs, float *const *outputs,
                       int32_t frames, bool accumulate);
 
-    void processSample(float& left, float& right);
+    void processSample(float &left, float &right);
     bool stepClock(double ppq);
 
     void resizeHistory();
@@ -88,15 +88,15 @@ public:
     int32_t envelopeLength() const { return envelopeLength_; }
 
     enum class HistorySource : uint8_t { None = 0, Chain = 1, Input = 2 };
-    const std::vector<float>& history(HistorySource source, int channel) const;
+    const std::vector<float> &history(HistorySource source, int channel) const;
 
 private:
-    void applyBlockTiming(const BlockTiming& timing);
+    void applyBlockTiming(const BlockTiming &timing);
     void stoppedSample();
     void advancePositions();
 
-    const state::TProgramRecord& record_;
-    TRandom& random_;
+    const state::TProgramRecord &record_;
+    TRandom &random_;
 
     // Host and timing state.
     std::atomic<double> sampleRate_{44100.0}; // shared
@@ -123,7 +123,7 @@ private:
     int32_t sampleInStep_ = 0;
     bool triggerLatch_ = false;
     bool patternStartLatch_ = false;
-    std::atomic<uint8_t> stepCodes_[state::kMaxSteps] = {};  // shared
+    std::atomic<uint8_t> stepCodes_[state::kMaxSteps] = {};    // shared
     std::atomic<int32_t> eventLengths_[state::kMaxSteps] = {}; // shared
     int32_t stepLength_ = 44100;
     int32_t stepPosition_ = 0;

@@ -9,9 +9,9 @@ namespace frakle::host {
 
 namespace {
 
-intptr_t dispatcherEntry(vst2::AEffect* e, int32_t opcode, int32_t index, intptr_t value,
-                         void* ptr, float opt) {
-    AudioEffect* effect = AudioEffect::fromAeffect(e);
+intptr_t dispatcherEntry(vst2::AEffect *e, int32_t opcode, int32_t index, intptr_t value, void *ptr,
+                         float opt) {
+    AudioEffect *effect = AudioEffect::fromAeffect(e);
     if (effect == nullptr) {
         return 0;
     }
@@ -23,26 +23,26 @@ intptr_t dispatcherEntry(vst2::AEffect* e, int32_t opcode, int32_t index, intptr
     return effect->dispatcher(opcode, index, value, ptr, opt);
 }
 
-void processEntry(vst2::AEffect* e, float** inputs, float** outputs, int32_t frames) {
-    if (AudioEffect* effect = AudioEffect::fromAeffect(e)) {
+void processEntry(vst2::AEffect *e, float **inputs, float **outputs, int32_t frames) {
+    if (AudioEffect *effect = AudioEffect::fromAeffect(e)) {
         effect->process(inputs, outputs, frames);
     }
 }
 
-void processReplacingEntry(vst2::AEffect* e, float** inputs, float** outputs, int32_t frames) {
-    if (AudioEffect* effect = AudioEffect::fromAeffect(e)) {
+void processReplacingEntry(vst2::AEffect *e, float **inputs, float **outputs, int32_t frames) {
+    if (AudioEffect *effect = AudioEffect::fromAeffect(e)) {
         effect->processReplacing(inputs, outputs, frames);
     }
 }
 
-void setParameterEntry(vst2::AEffect* e, int32_t index, float value) {
-    if (AudioEffect* effect = AudioEffect::fromAeffect(e)) {
+void setParameterEntry(vst2::AEffect *e, int32_t index, float value) {
+    if (AudioEffect *effect = AudioEffect::fromAeffect(e)) {
         effect->setParameter(index, value);
     }
 }
 
-float getParameterEntry(vst2::AEffect* e, int32_t index) {
-    AudioEffect* effect = AudioEffect::fromAeffect(e);
+float getParameterEntry(vst2::AEffect *e, int32_t index) {
+    AudioEffect *effect = AudioEffect::fromAeffect(e);
     return effect != nullptr ? effect->getParameter(index) : 0.0f;
 }
 
@@ -69,8 +69,8 @@ AudioEffect::AudioEffect(vst2::HostCallback audioMaster, int32_t numPrograms, in
 
 AudioEffect::~AudioEffect() { delete editor_; }
 
-AudioEffect* AudioEffect::fromAeffect(vst2::AEffect* effect) {
-    return effect != nullptr ? static_cast<AudioEffect*>(effect->object) : nullptr;
+AudioEffect *AudioEffect::fromAeffect(vst2::AEffect *effect) {
+    return effect != nullptr ? static_cast<AudioEffect *>(effect->object) : nullptr;
 }
 
 void AudioEffect::setSampleRate(float sampleRate) {
@@ -97,20 +97,20 @@ void AudioEffect::setFlag(int32_t flag, bool on) {
     }
 }
 
-void AudioEffect::setEditor(AEffEditor* editor) {
+void AudioEffect::setEditor(AEffEditor *editor) {
     delete editor_;
     editor_ = editor;
     setFlag(vst2::effFlagsHasEditor, editor != nullptr);
 }
 
-intptr_t AudioEffect::callHost(int32_t opcode, int32_t index, intptr_t value, void* ptr,
+intptr_t AudioEffect::callHost(int32_t opcode, int32_t index, intptr_t value, void *ptr,
                                float opt) {
     return audioMaster_ != nullptr ? audioMaster_(&cEffect_, opcode, index, value, ptr, opt) : 0;
 }
 
-intptr_t AudioEffect::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr,
+intptr_t AudioEffect::dispatcher(int32_t opcode, int32_t index, intptr_t value, void *ptr,
                                  float opt) {
-    auto* text = static_cast<char*>(ptr);
+    auto *text = static_cast<char *>(ptr);
     switch (opcode) {
     case vst2::effOpen:
         open();
@@ -167,7 +167,7 @@ intptr_t AudioEffect::dispatcher(int32_t opcode, int32_t index, intptr_t value, 
         return 0;
     case vst2::effEditGetRect:
         if (editor_ != nullptr && ptr != nullptr) {
-            return editor_->getRect(static_cast<vst2::ERect**>(ptr)) ? 1 : 0;
+            return editor_->getRect(static_cast<vst2::ERect **>(ptr)) ? 1 : 0;
         }
         return 0;
     case vst2::effEditOpen:
@@ -191,7 +191,7 @@ intptr_t AudioEffect::dispatcher(int32_t opcode, int32_t index, intptr_t value, 
         if (ptr == nullptr) {
             return 0;
         }
-        return getChunk(static_cast<void**>(ptr), index != 0);
+        return getChunk(static_cast<void **>(ptr), index != 0);
     case vst2::effSetChunk:
         if (value < 0 || value > INT32_MAX) {
             return 0;
@@ -202,15 +202,15 @@ intptr_t AudioEffect::dispatcher(int32_t opcode, int32_t index, intptr_t value, 
     }
 }
 
-intptr_t AudioEffectX::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr,
+intptr_t AudioEffectX::dispatcher(int32_t opcode, int32_t index, intptr_t value, void *ptr,
                                   float opt) {
     if (opcode < vst2::effProcessEvents) {
         return AudioEffect::dispatcher(opcode, index, value, ptr, opt);
     }
-    auto* text = static_cast<char*>(ptr);
+    auto *text = static_cast<char *>(ptr);
     switch (opcode) {
     case vst2::effProcessEvents:
-        return dispatchEvents(static_cast<const vst2::VstEvents*>(ptr));
+        return dispatchEvents(static_cast<const vst2::VstEvents *>(ptr));
     case vst2::effCanBeAutomated:
         return canParameterBeAutomated(index) ? 1 : 0;
     case vst2::effGetNumProgramCategories:
@@ -227,12 +227,12 @@ intptr_t AudioEffectX::dispatcher(int32_t opcode, int32_t index, intptr_t value,
         if (ptr == nullptr) {
             return 0;
         }
-        return getInputProperties(index, static_cast<vst2::VstPinProperties*>(ptr)) ? 1 : 0;
+        return getInputProperties(index, static_cast<vst2::VstPinProperties *>(ptr)) ? 1 : 0;
     case vst2::effGetOutputProperties:
         if (ptr == nullptr) {
             return 0;
         }
-        return getOutputProperties(index, static_cast<vst2::VstPinProperties*>(ptr)) ? 1 : 0;
+        return getOutputProperties(index, static_cast<vst2::VstPinProperties *>(ptr)) ? 1 : 0;
     case vst2::effGetPlugCategory:
         return getPlugCategory();
     case vst2::effSetBlockSizeAndSampleRate:
@@ -267,7 +267,7 @@ intptr_t AudioEffectX::dispatcher(int32_t opcode, int32_t index, intptr_t value,
     }
 }
 
-int32_t AudioEffectX::dispatchEvents(const vst2::VstEvents* events) {
+int32_t AudioEffectX::dispatchEvents(const vst2::VstEvents *events) {
     if (events == nullptr || events->numEvents <= 0) {
         return 1;
     }
@@ -276,12 +276,13 @@ int32_t AudioEffectX::dispatchEvents(const vst2::VstEvents* events) {
     MidiMessage batch[kBatch];
     int32_t count = 0;
     for (int32_t i = 0; i < events->numEvents; ++i) {
-        const vst2::VstEvent* event = events->events[i];
+        const vst2::VstEvent *event = events->events[i];
         if (event == nullptr || event->type != vst2::kVstMidiType) {
             continue;
         }
-        const auto* midi = reinterpret_cast<const vst2::VstMidiEvent*>(event);
-        batch[count] = {midi->deltaFrames, {midi->midiData[0], midi->midiData[1], midi->midiData[2]}};
+        const auto *midi = reinterpret_cast<const vst2::VstMidiEvent *>(event);
+        batch[count] = {midi->deltaFrames,
+                        {midi->midiData[0], midi->midiData[1], midi->midiData[2]}};
         if (++count == kBatch) {
             processEvents(batch, count);
             count = 0;
@@ -295,8 +296,8 @@ int32_t AudioEffectX::dispatchEvents(const vst2::VstEvents* events) {
 
 HostTime AudioEffectX::getTimeInfo(int32_t mask) {
     HostTime time;
-    const auto* info =
-        reinterpret_cast<const vst2::VstTimeInfo*>(callHost(vst2::audioMasterGetTime, 0, mask));
+    const auto *info =
+        reinterpret_cast<const vst2::VstTimeInfo *>(callHost(vst2::audioMasterGetTime, 0, mask));
     if (info != nullptr) {
         time.valid = true;
         time.ppqPosition = info->ppqPos;

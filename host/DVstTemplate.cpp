@@ -13,20 +13,38 @@ namespace {
 
 // Hosts hand out buffers of varying size for parameter texts; none of ours needs more.
 constexpr size_t kParamTextSize = 24;
-constexpr const char* kUndefined = "undefined";
+constexpr const char *kUndefined = "undefined";
 
 } // namespace
 
-const char* const kCanDoStrings[kNumCanDos] = {
-    "sendVstEvents",    "sendVstMidiEvent",  "sendVstTimeInfo",       "receiveVstEvents",
-    "receiveVstMidiEvent", "receiveVstTimeInfo", "offline",            "plugAsChannelInsert",
-    "plugAsSend",       "mixDryWet",         "noRealTime",            "multipass",
-    "metapass",         "1in1out",           "1in2out",               "2in1out",
-    "2in2out",          "2in4out",           "4in2out",               "4in4out",
-    "4in8out",          "8in4out",           "8in8out",               "midiProgramNames",
-    "conformsToWindowRules", "bypass"};
+const char *const kCanDoStrings[kNumCanDos] = {"sendVstEvents",
+                                               "sendVstMidiEvent",
+                                               "sendVstTimeInfo",
+                                               "receiveVstEvents",
+                                               "receiveVstMidiEvent",
+                                               "receiveVstTimeInfo",
+                                               "offline",
+                                               "plugAsChannelInsert",
+                                               "plugAsSend",
+                                               "mixDryWet",
+                                               "noRealTime",
+                                               "multipass",
+                                               "metapass",
+                                               "1in1out",
+                                               "1in2out",
+                                               "2in1out",
+                                               "2in2out",
+                                               "2in4out",
+                                               "4in2out",
+                                               "4in4out",
+                                               "4in8out",
+                                               "8in4out",
+                                               "8in8out",
+                                               "midiProgramNames",
+                                               "conformsToWindowRules",
+                                               "bypass"};
 
-void copyText(char* destination, const char* source, size_t size) {
+void copyText(char *destination, const char *source, size_t size) {
     if (size == 0) {
         return;
     }
@@ -40,7 +58,7 @@ void copyText(char* destination, const char* source, size_t size) {
 
 // --- editor wrapper ------------------------------------------------------------------------
 
-TVstTemplateEditor::TVstTemplateEditor(AudioEffect* effect, const FormClass& formClass)
+TVstTemplateEditor::TVstTemplateEditor(AudioEffect *effect, const FormClass &formClass)
     : AEffEditor(effect), formClass_(formClass) {
     // Hosts size their window before opening the editor, so the design size is known from the
     // start.
@@ -50,7 +68,7 @@ TVstTemplateEditor::TVstTemplateEditor(AudioEffect* effect, const FormClass& for
 
 TVstTemplateEditor::~TVstTemplateEditor() = default;
 
-bool TVstTemplateEditor::getRect(vst2::ERect** rect) {
+bool TVstTemplateEditor::getRect(vst2::ERect **rect) {
     rect_.top = 0;
     rect_.left = 0;
     if (form_) {
@@ -61,7 +79,7 @@ bool TVstTemplateEditor::getRect(vst2::ERect** rect) {
     return true;
 }
 
-bool TVstTemplateEditor::open(void* parentWindow) {
+bool TVstTemplateEditor::open(void *parentWindow) {
     parentWindow_ = parentWindow;
     ++openCount_;
     if (openCount_ != 1 && form_) {
@@ -95,17 +113,16 @@ void TVstTemplateEditor::idle() {
 
 // --- template ------------------------------------------------------------------------------
 
-TVstTemplate::TVstTemplate(vst2::HostCallback audioMaster, int32_t numParams,
-                           int32_t numPrograms, const TemplateIdentity& identity,
-                           const FormClass* formClass)
+TVstTemplate::TVstTemplate(vst2::HostCallback audioMaster, int32_t numParams, int32_t numPrograms,
+                           const TemplateIdentity &identity, const FormClass *formClass)
     : AudioEffectX(audioMaster, numPrograms, numParams), identity_(identity),
       properties_(static_cast<size_t>(numParams)), programs_(static_cast<size_t>(numPrograms)) {
-    for (TVstProgram& program : programs_) {
+    for (TVstProgram &program : programs_) {
         program.values = std::make_unique<float[]>(static_cast<size_t>(numParams));
     }
     for (int32_t i = 0; i < numParams; ++i) {
-        std::snprintf(properties_[static_cast<size_t>(i)].name,
-                      sizeof(properties_[0].name), "Parameter %d", static_cast<int>(i));
+        std::snprintf(properties_[static_cast<size_t>(i)].name, sizeof(properties_[0].name),
+                      "Parameter %d", static_cast<int>(i));
     }
     if (formClass != nullptr) {
         templateEditor_ = new TVstTemplateEditor(this, *formClass);
@@ -118,7 +135,8 @@ TVstTemplate::~TVstTemplate() = default;
 void TVstTemplate::finishConstruction() {
     suspend();
     char id[5] = "    ";
-    std::memcpy(id, identity_.uniqueId, std::strlen(identity_.uniqueId) > 4 ? 4 : std::strlen(identity_.uniqueId));
+    std::memcpy(id, identity_.uniqueId,
+                std::strlen(identity_.uniqueId) > 4 ? 4 : std::strlen(identity_.uniqueId));
     setUniqueID(vst2::fourCC(id[0], id[1], id[2], id[3]));
     const uint16_t bits = identity_.flagBits;
     setFlag(vst2::effFlagsIsSynth, (bits & kFlagIsSynth) != 0);
@@ -137,7 +155,8 @@ void TVstTemplate::finishConstruction() {
     initParameterTable();
     for (size_t p = 1; p < programs_.size(); ++p) {
         for (int32_t i = 0; i < numParams_; ++i) {
-            programs_[p].values[static_cast<size_t>(i)] = programs_[0].values[static_cast<size_t>(i)];
+            programs_[p].values[static_cast<size_t>(i)] =
+                programs_[0].values[static_cast<size_t>(i)];
         }
     }
 }
@@ -154,7 +173,7 @@ float TVstTemplate::getParameter(int32_t index) {
         curProgram_ >= static_cast<int32_t>(programs_.size())) {
         return 0.0f;
     }
-    float& value = programs_[static_cast<size_t>(curProgram_)].values[static_cast<size_t>(index)];
+    float &value = programs_[static_cast<size_t>(curProgram_)].values[static_cast<size_t>(index)];
     return std::atomic_ref<float>(value).load(std::memory_order_relaxed);
 }
 
@@ -163,54 +182,55 @@ void TVstTemplate::setParameter(int32_t index, float value) {
         curProgram_ >= static_cast<int32_t>(programs_.size())) {
         return;
     }
-    float& slot = programs_[static_cast<size_t>(curProgram_)].values[static_cast<size_t>(index)];
+    float &slot = programs_[static_cast<size_t>(curProgram_)].values[static_cast<size_t>(index)];
     std::atomic_ref<float>(slot).store(clampValue(value), std::memory_order_relaxed);
 }
 
-const TVstParameterProperty* TVstTemplate::property(int32_t index) const {
+const TVstParameterProperty *TVstTemplate::property(int32_t index) const {
     if (index < 0 || index >= numParams_) {
         return nullptr;
     }
     return &properties_[static_cast<size_t>(index)];
 }
 
-void TVstTemplate::setPropertyText(int32_t index, const char* name, float minimum, float maximum,
-                                   const char* label) {
+void TVstTemplate::setPropertyText(int32_t index, const char *name, float minimum, float maximum,
+                                   const char *label) {
     if (index < 0 || index >= numParams_) {
         return;
     }
-    TVstParameterProperty& prop = properties_[static_cast<size_t>(index)];
+    TVstParameterProperty &prop = properties_[static_cast<size_t>(index)];
     copyText(prop.name, name, sizeof(prop.name));
     copyText(prop.label, label, sizeof(prop.label));
     prop.minimum = minimum;
     prop.maximum = maximum;
 }
 
-void TVstTemplate::getParameterName(int32_t index, char* text) {
-    const TVstParameterProperty* prop = property(index);
+void TVstTemplate::getParameterName(int32_t index, char *text) {
+    const TVstParameterProperty *prop = property(index);
     copyText(text, prop != nullptr ? prop->name : kUndefined, kParamTextSize);
 }
 
-void TVstTemplate::getParameterLabel(int32_t index, char* text) {
-    const TVstParameterProperty* prop = property(index);
+void TVstTemplate::getParameterLabel(int32_t index, char *text) {
+    const TVstParameterProperty *prop = property(index);
     copyText(text, prop != nullptr ? prop->label : kUndefined, kParamTextSize);
 }
 
-void TVstTemplate::getParameterDisplay(int32_t index, char* text) {
-    const TVstParameterProperty* prop = property(index);
+void TVstTemplate::getParameterDisplay(int32_t index, char *text) {
+    const TVstParameterProperty *prop = property(index);
     if (prop == nullptr) {
         copyText(text, kUndefined, kParamTextSize);
         return;
     }
     const double value = getParameter(index);
-    const double shown = prop->minimum + value * (static_cast<double>(prop->maximum) - prop->minimum);
+    const double shown =
+        prop->minimum + value * (static_cast<double>(prop->maximum) - prop->minimum);
     std::snprintf(text, kParamTextSize, "%.2f", shown);
 }
 
 namespace {
 
-bool pinProperties(int32_t index, int32_t count, const char* prefix,
-                   vst2::VstPinProperties* props) {
+bool pinProperties(int32_t index, int32_t count, const char *prefix,
+                   vst2::VstPinProperties *props) {
     if (index < 0 || index >= count) {
         return false;
     }
@@ -222,30 +242,30 @@ bool pinProperties(int32_t index, int32_t count, const char* prefix,
 
 } // namespace
 
-bool TVstTemplate::getInputProperties(int32_t index, vst2::VstPinProperties* props) {
+bool TVstTemplate::getInputProperties(int32_t index, vst2::VstPinProperties *props) {
     return pinProperties(index, identity_.numInputs, "Input #", props);
 }
 
-bool TVstTemplate::getOutputProperties(int32_t index, vst2::VstPinProperties* props) {
+bool TVstTemplate::getOutputProperties(int32_t index, vst2::VstPinProperties *props) {
     return pinProperties(index, identity_.numOutputs, "Output #", props);
 }
 
-bool TVstTemplate::getEffectName(char* text) {
+bool TVstTemplate::getEffectName(char *text) {
     copyText(text, identity_.effectName, vst2::kVstMaxEffectNameLen);
     return true;
 }
 
-bool TVstTemplate::getVendorString(char* text) {
+bool TVstTemplate::getVendorString(char *text) {
     copyText(text, identity_.vendor, vst2::kVstMaxVendorStrLen);
     return true;
 }
 
-bool TVstTemplate::getProductString(char* text) {
+bool TVstTemplate::getProductString(char *text) {
     copyText(text, identity_.effectName, vst2::kVstMaxProductStrLen);
     return true;
 }
 
-int32_t TVstTemplate::canDo(const char* text) {
+int32_t TVstTemplate::canDo(const char *text) {
     for (int bit = 0; bit < kNumCanDos; ++bit) {
         if (std::strcmp(text, kCanDoStrings[bit]) == 0) {
             return (identity_.canDoBits >> bit) & 1U ? 1 : 0;

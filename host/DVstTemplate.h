@@ -16,36 +16,36 @@ class TEditorForm {
 public:
     virtual ~TEditorForm() = default;
     // Connects the form to its plug-in once it exists as a child of the host's window.
-    virtual void connect(AudioEffect* effect) = 0;
+    virtual void connect(AudioEffect *effect) = 0;
 };
 
 struct FormClass {
-    int16_t width = 0;  // design size of the form's client area
+    int16_t width = 0; // design size of the form's client area
     int16_t height = 0;
-    std::unique_ptr<TEditorForm> (*create)(void* parentWindow) = nullptr;
+    std::unique_ptr<TEditorForm> (*create)(void *parentWindow) = nullptr;
 };
 
 class TVstTemplateEditor : public AEffEditor {
 public:
-    using IdleHandler = void (*)(AudioEffect* effect, TEditorForm& form);
+    using IdleHandler = void (*)(AudioEffect *effect, TEditorForm &form);
 
-    TVstTemplateEditor(AudioEffect* effect, const FormClass& formClass);
+    TVstTemplateEditor(AudioEffect *effect, const FormClass &formClass);
     ~TVstTemplateEditor() override;
 
-    bool getRect(vst2::ERect** rect) override;
-    bool open(void* parentWindow) override;
+    bool getRect(vst2::ERect **rect) override;
+    bool open(void *parentWindow) override;
     void close() override;
     void idle() override;
 
     void setIdleHandler(IdleHandler handler) { idleHandler_ = handler; }
-    TEditorForm* form() { return form_.get(); }
+    TEditorForm *form() { return form_.get(); }
     int32_t openCount() const { return openCount_; }
 
 private:
     vst2::ERect rect_{};
     int32_t openCount_ = 0;
     FormClass formClass_;
-    void* parentWindow_ = nullptr;
+    void *parentWindow_ = nullptr;
     std::unique_ptr<TEditorForm> form_;
     IdleHandler idleHandler_ = nullptr;
 };
@@ -73,8 +73,8 @@ struct TemplateIdentity {
     int32_t numOutputs = 2;
     char uniqueId[5] = "";
     int32_t vendorVersion = 1;
-    const char* effectName = "";
-    const char* vendor = "";
+    const char *effectName = "";
+    const char *vendor = "";
     int32_t initialDelay = 0;
     uint16_t flagBits = 0;
 };
@@ -94,29 +94,29 @@ enum TemplateFlag : uint16_t {
 
 // The can-do strings in bit order.
 constexpr int kNumCanDos = 26;
-extern const char* const kCanDoStrings[kNumCanDos];
+extern const char *const kCanDoStrings[kNumCanDos];
 
 class TVstTemplate : public AudioEffectX {
 public:
     TVstTemplate(vst2::HostCallback audioMaster, int32_t numParams, int32_t numPrograms,
-                 const TemplateIdentity& identity, const FormClass* formClass);
+                 const TemplateIdentity &identity, const FormClass *formClass);
     ~TVstTemplate() override;
 
     float getParameter(int32_t index) override;
     void setParameter(int32_t index, float value) override;
-    void getParameterName(int32_t index, char* text) override;
-    void getParameterLabel(int32_t index, char* text) override;
-    void getParameterDisplay(int32_t index, char* text) override;
-    bool getInputProperties(int32_t index, vst2::VstPinProperties* props) override;
-    bool getOutputProperties(int32_t index, vst2::VstPinProperties* props) override;
-    bool getEffectName(char* text) override;
-    bool getVendorString(char* text) override;
-    bool getProductString(char* text) override;
+    void getParameterName(int32_t index, char *text) override;
+    void getParameterLabel(int32_t index, char *text) override;
+    void getParameterDisplay(int32_t index, char *text) override;
+    bool getInputProperties(int32_t index, vst2::VstPinProperties *props) override;
+    bool getOutputProperties(int32_t index, vst2::VstPinProperties *props) override;
+    bool getEffectName(char *text) override;
+    bool getVendorString(char *text) override;
+    bool getProductString(char *text) override;
     int32_t getVendorVersion() override { return identity_.vendorVersion; }
-    int32_t canDo(const char* text) override;
+    int32_t canDo(const char *text) override;
 
-    const TemplateIdentity& identity() const { return identity_; }
-    TVstTemplateEditor* templateEditor() { return templateEditor_; }
+    const TemplateIdentity &identity() const { return identity_; }
+    TVstTemplateEditor *templateEditor() { return templateEditor_; }
 
     // Clamps a host value into 0 … 1; anything that is not a number counts as 0.
     static float clampValue(float value);
@@ -128,18 +128,18 @@ protected:
     // Fills names, ranges and labels, then resets the program (the plug-in's table set-up).
     virtual void initParameterTable() {}
 
-    void setPropertyText(int32_t index, const char* name, float minimum, float maximum,
-                         const char* label);
-    const TVstParameterProperty* property(int32_t index) const;
+    void setPropertyText(int32_t index, const char *name, float minimum, float maximum,
+                         const char *label);
+    const TVstParameterProperty *property(int32_t index) const;
 
 private:
     TemplateIdentity identity_;
     std::vector<TVstParameterProperty> properties_;
     std::vector<TVstProgram> programs_;
-    TVstTemplateEditor* templateEditor_ = nullptr; // owned through AudioEffect::editor_
+    TVstTemplateEditor *templateEditor_ = nullptr; // owned through AudioEffect::editor_
 };
 
 // Copies text into a host buffer of `size` bytes, always zero-terminated.
-void copyText(char* destination, const char* source, size_t size);
+void copyText(char *destination, const char *source, size_t size);
 
 } // namespace frakle::host

@@ -5,13 +5,13 @@
 
 namespace {
 
-vst2::AEffect* createEffect(vst2::HostCallback audioMaster) {
+vst2::AEffect *createEffect(vst2::HostCallback audioMaster) {
     if (audioMaster == nullptr ||
         audioMaster(nullptr, vst2::audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
         return nullptr;
     }
     try {
-        frakle::host::AudioEffect* effect = frakle::host::createEffectInstance(audioMaster);
+        frakle::host::AudioEffect *effect = frakle::host::createEffectInstance(audioMaster);
         return effect != nullptr ? effect->getAeffect() : nullptr;
     } catch (...) {
         return nullptr; // nothing may escape into the host
@@ -22,12 +22,15 @@ vst2::AEffect* createEffect(vst2::HostCallback audioMaster) {
 
 extern "C" {
 
-__attribute__((visibility("default"))) vst2::AEffect* VSTPluginMain(vst2::HostCallback audioMaster) {
+__attribute__((visibility("default"))) vst2::AEffect *
+VSTPluginMain(vst2::HostCallback audioMaster) {
     return createEffect(audioMaster);
 }
 
 // `main` is a reserved name in C++, so the legacy symbol gets it from the assembler.
-__attribute__((visibility("default"))) vst2::AEffect* frakleLegacyMain(vst2::HostCallback audioMaster) __asm__("main");
-vst2::AEffect* frakleLegacyMain(vst2::HostCallback audioMaster) { return createEffect(audioMaster); }
-
+__attribute__((visibility("default"))) vst2::AEffect *
+frakleLegacyMain(vst2::HostCallback audioMaster) __asm__("main");
+vst2::AEffect *frakleLegacyMain(vst2::HostCallback audioMaster) {
+    return createEffect(audioMaster);
+}
 }

@@ -9,16 +9,16 @@ namespace vst2 {
 
 struct AEffect;
 
-using DispatcherProc = intptr_t (*)(AEffect*, int32_t opcode, int32_t index, intptr_t value,
-                                    void* ptr, float opt);
-using ProcessProc = void (*)(AEffect*, float** inputs, float** outputs, int32_t sampleFrames);
-using ProcessDoubleProc = void (*)(AEffect*, double** inputs, double** outputs,
+using DispatcherProc = intptr_t (*)(AEffect *, int32_t opcode, int32_t index, intptr_t value,
+                                    void *ptr, float opt);
+using ProcessProc = void (*)(AEffect *, float **inputs, float **outputs, int32_t sampleFrames);
+using ProcessDoubleProc = void (*)(AEffect *, double **inputs, double **outputs,
                                    int32_t sampleFrames);
-using SetParameterProc = void (*)(AEffect*, int32_t index, float value);
-using GetParameterProc = float (*)(AEffect*, int32_t index);
-using HostCallback = intptr_t (*)(AEffect*, int32_t opcode, int32_t index, intptr_t value,
-                                  void* ptr, float opt);
-using EntryProc = AEffect* (*)(HostCallback);
+using SetParameterProc = void (*)(AEffect *, int32_t index, float value);
+using GetParameterProc = float (*)(AEffect *, int32_t index);
+using HostCallback = intptr_t (*)(AEffect *, int32_t opcode, int32_t index, intptr_t value,
+                                  void *ptr, float opt);
+using EntryProc = AEffect *(*)(HostCallback);
 
 constexpr int32_t fourCC(char a, char b, char c, char d) {
     return static_cast<int32_t>((static_cast<uint32_t>(static_cast<uint8_t>(a)) << 24) |
@@ -46,8 +46,8 @@ struct AEffect {
     int32_t realQualities;
     int32_t offQualities;
     float ioRatio;
-    void* object;
-    void* user;
+    void *object;
+    void *user;
     int32_t uniqueID;
     int32_t version;
     ProcessProc processReplacing;
@@ -164,7 +164,8 @@ enum : int32_t {
     effGetNumMidiInputChannels,
     effGetNumMidiOutputChannels,
 };
-static_assert(effGetVstVersion == 58 && effBeginLoadProgram == 76 && effGetNumMidiOutputChannels == 79);
+static_assert(effGetVstVersion == 58 && effBeginLoadProgram == 76 &&
+              effGetNumMidiOutputChannels == 79);
 
 // Host opcodes, plug-in to host.
 enum : int32_t {
@@ -236,7 +237,7 @@ static_assert(sizeof(VstEvent) == 32);
 struct VstEvents {
     int32_t numEvents;
     intptr_t reserved;
-    VstEvent* events[2]; // really numEvents entries
+    VstEvent *events[2]; // really numEvents entries
 };
 static_assert(offsetof(VstEvents, events) == 16);
 
@@ -262,7 +263,7 @@ struct VstMidiSysexEvent {
     int32_t flags;
     int32_t dumpBytes;
     intptr_t resvd1;
-    char* sysexDump;
+    char *sysexDump;
     intptr_t resvd2;
 };
 static_assert(sizeof(VstMidiSysexEvent) == 48 && offsetof(VstMidiSysexEvent, sysexDump) == 32);

@@ -6,8 +6,8 @@
 
 namespace frakle::state {
 
-int32_t APlugin::getChunk(void** data, bool isPreset) {
-    std::vector<uint8_t>& out = isPreset ? presetChunk_ : bankChunk_;
+int32_t APlugin::getChunk(void **data, bool isPreset) {
+    std::vector<uint8_t> &out = isPreset ? presetChunk_ : bankChunk_;
     out.clear();
     if (!isPreset) {
         const auto length = static_cast<uint32_t>(store_.length());
@@ -20,12 +20,12 @@ int32_t APlugin::getChunk(void** data, bool isPreset) {
     return static_cast<int32_t>(out.size());
 }
 
-int32_t APlugin::setChunk(const void* data, int32_t byteSize, bool isPreset) {
+int32_t APlugin::setChunk(const void *data, int32_t byteSize, bool isPreset) {
     // A chunk that cannot hold a whole program is refused and the program stays as it was.
     if (data == nullptr || byteSize <= 0 || byteSize > kMaxChunkSize) {
         return 0;
     }
-    const auto* bytes = static_cast<const uint8_t*>(data);
+    const auto *bytes = static_cast<const uint8_t *>(data);
     const auto size = static_cast<size_t>(byteSize);
     if (isPreset) {
         if (size < sizeof(TProgramRecord)) {
@@ -36,10 +36,9 @@ int32_t APlugin::setChunk(const void* data, int32_t byteSize, bool isPreset) {
         if (size < 4) {
             return 0;
         }
-        const uint32_t length = static_cast<uint32_t>(bytes[0]) |
-                                (static_cast<uint32_t>(bytes[1]) << 8) |
-                                (static_cast<uint32_t>(bytes[2]) << 16) |
-                                (static_cast<uint32_t>(bytes[3]) << 24);
+        const uint32_t length =
+            static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
+            (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
         if (length < sizeof(TProgramRecord) || length > size - 4) {
             return 0;
         }
@@ -50,7 +49,7 @@ int32_t APlugin::setChunk(const void* data, int32_t byteSize, bool isPreset) {
 }
 
 void APlugin::commonChunkTail() {
-    const TProgramRecord& rec = record();
+    const TProgramRecord &rec = record();
     const uint8_t pattern = Load(rec.currentPattern);
     if (pattern < kNumPatterns) {
         loadedSolo_ = Load(rec.patternSolo[pattern]);

@@ -17,10 +17,10 @@ enum class ParamKind : uint8_t {
 };
 
 struct ParamInfo {
-    const char* label;  // at most 8 characters; also the name the host shows
-    float minimum;      // display range; a maximum below the minimum gives a falling display
+    const char *label; // at most 8 characters; also the name the host shows
+    float minimum;     // display range; a maximum below the minimum gives a falling display
     float maximum;
-    const char* unit;   // unit label, "" when none; the degree sign is the single byte 0xB0
+    const char *unit; // unit label, "" when none; the degree sign is the single byte 0xB0
     ParamKind kind;
     int16_t recordOffset; // byte offset of the f32 field (Stored only), otherwise -1
     float defaultValue;   // normalised value of the default program
@@ -36,7 +36,7 @@ extern const std::array<int16_t, kProgramLoadCount> kProgramLoadOrder;
 
 // Index of the parameter with this label, or -1; labels shared by two parameters
 // ("GaterVol") give the lower index.
-int FindParamByLabel(const char* label);
+int FindParamByLabel(const char *label);
 
 // Frequently used indices.
 enum ParamIndex : int {

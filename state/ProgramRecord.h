@@ -114,19 +114,19 @@ static_assert(offsetof(TProgramRecord, padding2799) == 2799);
 constexpr int EffectBlockOffset(int block) { return 88 + 44 * block; }
 
 // Whole-word access to a field shared between threads.
-template <class T> inline T Load(const T& field) {
-    return std::atomic_ref<T>(const_cast<T&>(field)).load(std::memory_order_relaxed);
+template <class T> inline T Load(const T &field) {
+    return std::atomic_ref<T>(const_cast<T &>(field)).load(std::memory_order_relaxed);
 }
-template <class T> inline void Store(T& field, T value) {
+template <class T> inline void Store(T &field, T value) {
     std::atomic_ref<T>(field).store(value, std::memory_order_relaxed);
 }
 
 // The f32 field at a byte offset of the record (offsets from the parameter table).
-inline float& FloatAt(TProgramRecord& record, int offset) {
-    return *reinterpret_cast<float*>(reinterpret_cast<char*>(&record) + offset);
+inline float &FloatAt(TProgramRecord &record, int offset) {
+    return *reinterpret_cast<float *>(reinterpret_cast<char *>(&record) + offset);
 }
-inline const float& FloatAt(const TProgramRecord& record, int offset) {
-    return *reinterpret_cast<const float*>(reinterpret_cast<const char*>(&record) + offset);
+inline const float &FloatAt(const TProgramRecord &record, int offset) {
+    return *reinterpret_cast<const float *>(reinterpret_cast<const char *>(&record) + offset);
 }
 
 // A fresh default program: "Program 1", the default settings and the sixteen default patterns.

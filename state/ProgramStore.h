@@ -16,17 +16,17 @@ class TProgramStore {
 public:
     TProgramStore();
 
-    TProgramRecord& record() { return record_; }
-    const TProgramRecord& record() const { return record_; }
+    TProgramRecord &record() { return record_; }
+    const TProgramRecord &record() const { return record_; }
 
     size_t length() const { return sizeof(TProgramRecord) + extra_.size(); }
 
     // Replaces the whole store with `size` bytes (at least one record's worth).
-    void assign(const uint8_t* data, size_t size);
+    void assign(const uint8_t *data, size_t size);
     // Overwrites the record, keeping any extra bytes.
-    void writeRecord(const TProgramRecord& record);
+    void writeRecord(const TProgramRecord &record);
     // Appends the stored bytes to `out`, each record word read whole.
-    void appendTo(std::vector<uint8_t>& out) const;
+    void appendTo(std::vector<uint8_t> &out) const;
 
 private:
     alignas(8) TProgramRecord record_;

@@ -32,17 +32,17 @@ host::TemplateIdentity makeIdentity() {
 // Stands in for the editor form until the skinned editor exists: shows nothing.
 class TBlankForm : public host::TEditorForm {
 public:
-    void connect(host::AudioEffect* /*effect*/) override {}
+    void connect(host::AudioEffect * /*effect*/) override {}
 };
 
-std::unique_ptr<host::TEditorForm> createBlankForm(void* /*parentWindow*/) {
+std::unique_ptr<host::TEditorForm> createBlankForm(void * /*parentWindow*/) {
     return std::make_unique<TBlankForm>();
 }
 
 const host::FormClass kFormClass{APlugin::kEditorWidth, APlugin::kEditorHeight, createBlankForm};
 
-void editorIdle(host::AudioEffect* effect, host::TEditorForm& /*form*/) {
-    auto* plugin = static_cast<APlugin*>(effect);
+void editorIdle(host::AudioEffect *effect, host::TEditorForm & /*form*/) {
+    auto *plugin = static_cast<APlugin *>(effect);
     if (!plugin->editorOpen()) {
         return;
     }
@@ -68,7 +68,7 @@ APlugin::~APlugin() = default;
 
 void APlugin::initParameterTable() {
     for (int32_t i = 0; i < kNumParams; ++i) {
-        const ParamInfo& info = kParamTable[static_cast<size_t>(i)];
+        const ParamInfo &info = kParamTable[static_cast<size_t>(i)];
         setPropertyText(i, info.label, info.minimum, info.maximum, info.unit);
     }
     defaultProgramReset();
@@ -82,8 +82,8 @@ void APlugin::setParameter(int32_t index, float value) {
     if (index < 0 || index >= kNumParams) {
         return;
     }
-    TProgramRecord& rec = record();
-    const ParamInfo& info = kParamTable[static_cast<size_t>(index)];
+    TProgramRecord &rec = record();
+    const ParamInfo &info = kParamTable[static_cast<size_t>(index)];
     switch (info.kind) {
     case ParamKind::Stored:
         Store(FloatAt(rec, info.recordOffset), value);
@@ -92,8 +92,8 @@ void APlugin::setParameter(int32_t index, float value) {
         // A value arriving while another thread's switch is still under way is dropped.
         if (engine_.patternReady()) {
             engine_.clearPatternReady();
-            const int32_t p = std::clamp(static_cast<int32_t>(std::floor(value * 15.0)), 0,
-                                         kNumPatterns - 1);
+            const int32_t p =
+                std::clamp(static_cast<int32_t>(std::floor(value * 15.0)), 0, kNumPatterns - 1);
             Store(rec.currentPattern, static_cast<uint8_t>(p));
             loadPattern(p);
         }
@@ -112,7 +112,7 @@ void APlugin::setParameter(int32_t index, float value) {
 
 void APlugin::loadPattern(int32_t p) {
     p = std::clamp(p, 0, kNumPatterns - 1);
-    TProgramRecord& rec = record();
+    TProgramRecord &rec = record();
     for (int k = 0; k < kMaxSteps; ++k) {
         engine_.setStepCode(k, Load(rec.patternSteps[p][k]));
     }
@@ -164,9 +164,9 @@ void APlugin::setProgram(int32_t program) {
 }
 
 void APlugin::migrateCcMap() {
-    TProgramRecord& rec = record();
+    TProgramRecord &rec = record();
     bool legacy = false;
-    for (const int8_t& entry : rec.legacyCcMap) {
+    for (const int8_t &entry : rec.legacyCcMap) {
         legacy = legacy || Load(entry) >= 0;
     }
     if (!legacy) {
@@ -179,9 +179,9 @@ void APlugin::migrateCcMap() {
 }
 
 void APlugin::programLoad() {
-    TProgramRecord& rec = record();
+    TProgramRecord &rec = record();
     for (const int16_t index : kProgramLoadOrder) {
-        const ParamInfo& info = kParamTable[static_cast<size_t>(index)];
+        const ParamInfo &info = kParamTable[static_cast<size_t>(index)];
         const float value = info.kind == ParamKind::PatternSelector
                                 ? static_cast<float>(Load(rec.currentPattern)) / 15.0f
                                 : Load(FloatAt(rec, info.recordOffset));
@@ -200,8 +200,8 @@ void APlugin::defaultProgramReset() {
     programLoad();
 }
 
-void APlugin::setProgramName(const char* name) {
-    TProgramRecord& rec = record();
+void APlugin::setProgramName(const char *name) {
+    TProgramRecord &rec = record();
     size_t n = 0;
     while (n < sizeof(rec.name) - 1 && name[n] != 0) {
         Store(rec.name[n], name[n]);
@@ -210,8 +210,8 @@ void APlugin::setProgramName(const char* name) {
     Store(rec.name[n], '\0');
 }
 
-void APlugin::getProgramName(char* name) {
-    const TProgramRecord& rec = record();
+void APlugin::getProgramName(char *name) {
+    const TProgramRecord &rec = record();
     size_t n = 0;
     while (n < sizeof(rec.name) - 1 && Load(rec.name[n]) != 0) {
         name[n] = Load(rec.name[n]);
@@ -220,7 +220,7 @@ void APlugin::getProgramName(char* name) {
     name[n] = 0;
 }
 
-bool APlugin::getProgramNameIndexed(int32_t /*category*/, int32_t /*index*/, char* text) {
+bool APlugin::getProgramNameIndexed(int32_t /*category*/, int32_t /*index*/, char *text) {
     getProgramName(text); // one program: every index names program 0
     return true;
 }
@@ -232,15 +232,15 @@ void APlugin::resume() {
     engine_.requestRestart();
 }
 
-void APlugin::process(float** inputs, float** outputs, int32_t frames) {
+void APlugin::process(float **inputs, float **outputs, int32_t frames) {
     processBlock(inputs, outputs, frames, true);
 }
 
-void APlugin::processReplacing(float** inputs, float** outputs, int32_t frames) {
+void APlugin::processReplacing(float **inputs, float **outputs, int32_t frames) {
     processBlock(inputs, outputs, frames, false);
 }
 
-void APlugin::processBlock(float** inputs, float** outputs, int32_t frames, bool accumulate) {
+void APlugin::processBlock(float **inputs, float **outputs, int32_t frames, bool accumulate) {
     const engine::ScopedFlushDenormals noDenormals;
     const double hostRate = hostSampleRate();
     if (hostRate > 0.0) {
@@ -256,12 +256,12 @@ void APlugin::processBlock(float** inputs, float** outputs, int32_t frames, bool
     engine_.processBlock(timing, inputs, outputs, frames, accumulate);
 }
 
-int32_t APlugin::processEvents(const host::MidiMessage* /*messages*/, int32_t /*count*/) {
+int32_t APlugin::processEvents(const host::MidiMessage * /*messages*/, int32_t /*count*/) {
     return 1;
 }
 
 } // namespace frakle::state
 
-frakle::host::AudioEffect* frakle::host::createEffectInstance(vst2::HostCallback audioMaster) {
+frakle::host::AudioEffect *frakle::host::createEffectInstance(vst2::HostCallback audioMaster) {
     return new frakle::state::APlugin(audioMaster);
 }

@@ -25,23 +25,23 @@ public:
     ~APlugin() override;
 
     void setParameter(int32_t index, float value) override;
-    void process(float** inputs, float** outputs, int32_t frames) override;
-    void processReplacing(float** inputs, float** outputs, int32_t frames) override;
+    void process(float **inputs, float **outputs, int32_t frames) override;
+    void processReplacing(float **inputs, float **outputs, int32_t frames) override;
     void setProgram(int32_t program) override;
-    void setProgramName(const char* name) override;
-    void getProgramName(char* name) override;
-    bool getProgramNameIndexed(int32_t category, int32_t index, char* text) override;
-    int32_t getChunk(void** data, bool isPreset) override;
-    int32_t setChunk(const void* data, int32_t byteSize, bool isPreset) override;
+    void setProgramName(const char *name) override;
+    void getProgramName(char *name) override;
+    bool getProgramNameIndexed(int32_t category, int32_t index, char *text) override;
+    int32_t getChunk(void **data, bool isPreset) override;
+    int32_t setChunk(const void *data, int32_t byteSize, bool isPreset) override;
     void resume() override;
-    int32_t processEvents(const host::MidiMessage* messages, int32_t count) override;
+    int32_t processEvents(const host::MidiMessage *messages, int32_t count) override;
     int32_t beginSetProgram() override { return 0; }
     int32_t endSetProgram() override { return 0; }
 
     // The record of the current program (fixed address for the plug-in's lifetime).
-    TProgramRecord& record() { return store_.record(); }
-    engine::TEngine& engine() { return engine_; }
-    engine::TRandom& random() { return random_; }
+    TProgramRecord &record() { return store_.record(); }
+    engine::TEngine &engine() { return engine_; }
+    engine::TRandom &random() { return random_; }
 
     // Pushes the current record into the engine and tells the host every value.
     void programLoad();
@@ -65,7 +65,7 @@ protected:
     void initParameterTable() override;
 
 private:
-    void processBlock(float** inputs, float** outputs, int32_t frames, bool accumulate);
+    void processBlock(float **inputs, float **outputs, int32_t frames, bool accumulate);
     void migrateCcMap();
     void commonChunkTail();
 

@@ -19,12 +19,12 @@ protected:
     // Runs one block of `frames` silent frames with the given timeline.
     void block(double rate, double bpm, double ppq, bool playing, int frames) {
         std::vector<float> l(static_cast<size_t>(frames)), r(static_cast<size_t>(frames));
-        float* in[2] = {l.data(), r.data()};
+        float *in[2] = {l.data(), r.data()};
         BlockTiming timing{rate, bpm, true, ppq, playing};
         engine_.processBlock(timing, in, in, frames, false);
     }
 
-    void setPattern(const std::vector<uint8_t>& codes) {
+    void setPattern(const std::vector<uint8_t> &codes) {
         for (size_t i = 0; i < codes.size(); ++i) {
             engine_.setStepCode(static_cast<int>(i), codes[i]);
         }
@@ -112,7 +112,8 @@ TEST_F(EngineClock, SampleRateChangeKeepsThePosition) {
 
 TEST_F(EngineClock, HostileTimelinesStayInRange) {
     setPattern(std::vector<uint8_t>(64, 1));
-    const double positions[] = {-3.75, 1e300, -1e300, 4.0e9, std::nan(""), std::numeric_limits<double>::infinity()};
+    const double positions[] = {-3.75, 1e300,        -1e300,
+                                4.0e9, std::nan(""), std::numeric_limits<double>::infinity()};
     for (double ppq : positions) {
         block(44100, 120, ppq, true, 64);
         EXPECT_GE(engine_.stepIndex(), 0);

@@ -43,10 +43,10 @@ TEST_F(Audio, AccumulatingProcessAddsToTheOutput) {
 }
 
 TEST_F(Audio, OddBlocksAndBuffers) {
-    const vst2::AEffect& e = host().effect();
-    auto* effect = const_cast<vst2::AEffect*>(&e);
+    const vst2::AEffect &e = host().effect();
+    auto *effect = const_cast<vst2::AEffect *>(&e);
     std::vector<float> l(65536, 0.25f), r(65536, -0.25f);
-    float* io[2] = {l.data(), r.data()};
+    float *io[2] = {l.data(), r.data()};
     // The same buffers for input and output, as some hosts pass them.
     e.processReplacing(effect, io, io, 65536);
     EXPECT_EQ(l[65535], 0.25f);
@@ -55,7 +55,7 @@ TEST_F(Audio, OddBlocksAndBuffers) {
     e.processReplacing(effect, nullptr, io, 16); // no input: silence in
     EXPECT_EQ(l[0], 0.0f);
     e.processReplacing(effect, io, nullptr, 16);
-    float* none[2] = {nullptr, nullptr};
+    float *none[2] = {nullptr, nullptr};
     e.processReplacing(effect, none, none, 16);
     e.process(effect, io, io, 1);
 }

@@ -10,13 +10,14 @@ using Chunks = PluginTest;
 TEST_F(Chunks, FreshInstanceSavesTheDefaultProgram) {
     const auto p = preset();
     ASSERT_EQ(p.size(), 2800u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(p.data())), "Program 1");
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(p.data())), "Program 1");
     EXPECT_EQ(p[kStepCount], 64);
     EXPECT_EQ(p[kPatternSteps + 4 * 64 + 13], 1); // pattern 5, step 13
 
     const auto b = bank();
     ASSERT_EQ(b.size(), 2804u);
-    EXPECT_EQ(std::vector<uint8_t>(b.begin(), b.begin() + 4), (std::vector<uint8_t>{0xF0, 0x0A, 0, 0}));
+    EXPECT_EQ(std::vector<uint8_t>(b.begin(), b.begin() + 4),
+              (std::vector<uint8_t>{0xF0, 0x0A, 0, 0}));
     EXPECT_EQ(std::vector<uint8_t>(b.begin() + 4, b.end()), p);
 }
 
@@ -26,7 +27,7 @@ TEST_F(Chunks, BankRoundTripReproducesEveryByte) {
     host().setParameter(103, 1.0f);
     host().setProgramName("Saved");
     auto saved = bank();
-    saved[4 + 1806] = 0x5A;           // reserved bytes travel unchanged
+    saved[4 + 1806] = 0x5A; // reserved bytes travel unchanged
     saved[4 + 2232 + 100] = 0xA5;
     setFloatAt(saved, 4 + 80, 0.125f);
 
@@ -98,7 +99,8 @@ TEST_F(Chunks, ChunksThatCannotHoldAProgramAreRefused) {
     EXPECT_EQ(host().setChunk({}, tools::ChunkKind::Preset), 0);
 
     auto b = bank();
-    EXPECT_EQ(host().setChunk(std::vector<uint8_t>(b.begin(), b.begin() + 3), tools::ChunkKind::Bank), 0);
+    EXPECT_EQ(
+        host().setChunk(std::vector<uint8_t>(b.begin(), b.begin() + 3), tools::ChunkKind::Bank), 0);
     auto promisesMore = b;
     promisesMore[0] = 0xF1; // 2801 bytes announced, 2800 follow
     EXPECT_EQ(host().setChunk(promisesMore, tools::ChunkKind::Bank), 0);

@@ -7,7 +7,7 @@ namespace {
 using Identity = PluginTest;
 
 TEST_F(Identity, RecordDescribesAStereoEffectWithEditorAndChunks) {
-    const vst2::AEffect& e = host().effect();
+    const vst2::AEffect &e = host().effect();
     EXPECT_EQ(e.magic, vst2::kEffectMagic);
     EXPECT_EQ(e.numPrograms, 1);
     EXPECT_EQ(e.numParams, 147);
@@ -41,8 +41,9 @@ TEST_F(Identity, DispatcherAnswers) {
     EXPECT_EQ(host().dispatch(vst2::effSetTotalSampleToProcess, 0, 12345), 12345);
     EXPECT_EQ(host().dispatch(vst2::effSetBlockSizeAndSampleRate, 0, 256, nullptr, 48000.0f), 1);
     // Opcodes the plug-in does not handle, and numbers no opcode has, answer 0.
-    for (int32_t opcode : std::initializer_list<int32_t>{vst2::effGetTailSize, vst2::effSetBypass, vst2::effString2Parameter,
-                           vst2::effShellGetNextPlugin, 80, 1000, -1}) {
+    for (int32_t opcode : std::initializer_list<int32_t>{
+             vst2::effGetTailSize, vst2::effSetBypass, vst2::effString2Parameter,
+             vst2::effShellGetNextPlugin, 80, 1000, -1}) {
         EXPECT_EQ(host().dispatch(opcode, 0, 0, nullptr), 0) << "opcode " << opcode;
     }
     // Text queries with no buffer are ignored.
@@ -51,11 +52,11 @@ TEST_F(Identity, DispatcherAnswers) {
 }
 
 TEST_F(Identity, CanDoTable) {
-    for (const char* yes : {"receiveVstEvents", "receiveVstMidiEvent", "sendVstEvents",
-                            "sendVstMidiEvent"}) {
+    for (const char *yes :
+         {"receiveVstEvents", "receiveVstMidiEvent", "sendVstEvents", "sendVstMidiEvent"}) {
         EXPECT_EQ(host().canDo(yes), 1) << yes;
     }
-    for (const char* no : {"receiveVstTimeInfo", "bypass", "offline", "2in2out", "midiProgramNames",
+    for (const char *no : {"receiveVstTimeInfo", "bypass", "offline", "2in2out", "midiProgramNames",
                            "conformsToWindowRules"}) {
         EXPECT_EQ(host().canDo(no), 0) << no;
     }
@@ -121,7 +122,8 @@ TEST(Instances, ManyLiveSideBySide) {
         hosts.back()->setParameter(0, 0.25f * static_cast<float>(i));
     }
     for (int i = 0; i < 4; ++i) {
-        EXPECT_FLOAT_EQ(hosts[static_cast<size_t>(i)]->getParameter(0), 0.25f * static_cast<float>(i));
+        EXPECT_FLOAT_EQ(hosts[static_cast<size_t>(i)]->getParameter(0),
+                        0.25f * static_cast<float>(i));
     }
 }
 

@@ -102,7 +102,8 @@ TEST_F(Parameters, ProgramNames) {
     char text[64] = {};
     EXPECT_EQ(host().dispatch(vst2::effGetProgramNameIndexed, 5, -1, text), 1);
     EXPECT_STREQ(text, "A name of thirty charac");
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(preset().data())), "A name of thirty charac");
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(preset().data())),
+              "A name of thirty charac");
 }
 
 TEST_F(Parameters, SetProgramReappliesValuesAndIgnoresOtherPrograms) {

@@ -14,7 +14,7 @@ using namespace frakle::tools::probe;
 
 std::atomic<int> closeCount{0};
 
-constexpr std::array<const char*, kNumParams> kParamNames{"Gain", "Beat", "Spare", "Spare"};
+constexpr std::array<const char *, kNumParams> kParamNames{"Gain", "Beat", "Spare", "Spare"};
 constexpr std::array<char, 4> kChunkTag{'P', 'r', 'b', '1'};
 
 struct Probe {
@@ -26,16 +26,16 @@ struct Probe {
     std::string programName = "Init";
 };
 
-Probe& probeOf(vst2::AEffect* effect) { return *static_cast<Probe*>(effect->object); }
+Probe &probeOf(vst2::AEffect *effect) { return *static_cast<Probe *>(effect->object); }
 
-void copyText(void* ptr, const std::string& text) {
-    std::strcpy(static_cast<char*>(ptr), text.c_str());
+void copyText(void *ptr, const std::string &text) {
+    std::strcpy(static_cast<char *>(ptr), text.c_str());
 }
 
-double readTime(Probe& probe) {
-    const auto* time = reinterpret_cast<const vst2::VstTimeInfo*>(probe.host(
-        &probe.effect, vst2::audioMasterGetTime, 0, vst2::kVstPpqPosValid | vst2::kVstTempoValid,
-        nullptr, 0.0f));
+double readTime(Probe &probe) {
+    const auto *time = reinterpret_cast<const vst2::VstTimeInfo *>(
+        probe.host(&probe.effect, vst2::audioMasterGetTime, 0,
+                   vst2::kVstPpqPosValid | vst2::kVstTempoValid, nullptr, 0.0f));
     probe.log.timeWasNull = time == nullptr;
     if (time == nullptr) {
         return -1.0;
@@ -47,8 +47,8 @@ double readTime(Probe& probe) {
     return time->ppqPos;
 }
 
-void render(vst2::AEffect* effect, float** in, float** out, int32_t frames, bool accumulate) {
-    Probe& probe = probeOf(effect);
+void render(vst2::AEffect *effect, float **in, float **out, int32_t frames, bool accumulate) {
+    Probe &probe = probeOf(effect);
     (accumulate ? probe.log.accumulatingCalls : probe.log.replacingCalls)++;
     probe.log.lastFrames = frames;
     const double position = readTime(probe);
@@ -62,31 +62,31 @@ void render(vst2::AEffect* effect, float** in, float** out, int32_t frames, bool
     }
 }
 
-void processReplacing(vst2::AEffect* effect, float** in, float** out, int32_t frames) {
+void processReplacing(vst2::AEffect *effect, float **in, float **out, int32_t frames) {
     render(effect, in, out, frames, false);
 }
 
-void processAccumulating(vst2::AEffect* effect, float** in, float** out, int32_t frames) {
+void processAccumulating(vst2::AEffect *effect, float **in, float **out, int32_t frames) {
     render(effect, in, out, frames, true);
 }
 
-void setParameter(vst2::AEffect* effect, int32_t index, float value) {
+void setParameter(vst2::AEffect *effect, int32_t index, float value) {
     if (index >= 0 && index < kNumParams) {
         probeOf(effect).params[static_cast<size_t>(index)] = value;
     }
 }
 
-float getParameter(vst2::AEffect* effect, int32_t index) {
+float getParameter(vst2::AEffect *effect, int32_t index) {
     return index >= 0 && index < kNumParams ? probeOf(effect).params[static_cast<size_t>(index)]
                                             : 0.0f;
 }
 
-void takeEvents(Probe& probe, const vst2::VstEvents& list) {
+void takeEvents(Probe &probe, const vst2::VstEvents &list) {
     for (int32_t i = 0; i < list.numEvents; ++i) {
-        const vst2::VstEvent* event = list.events[i];
+        const vst2::VstEvent *event = list.events[i];
         if (event->type == vst2::kVstSysExType) {
             probe.log.sysexBytes +=
-                reinterpret_cast<const vst2::VstMidiSysexEvent*>(event)->dumpBytes;
+                reinterpret_cast<const vst2::VstMidiSysexEvent *>(event)->dumpBytes;
             continue;
         }
         if (event->type != vst2::kVstMidiType) {
@@ -96,16 +96,16 @@ void takeEvents(Probe& probe, const vst2::VstEvents& list) {
             ++probe.log.badEvents;
             continue;
         }
-        const auto* midi = reinterpret_cast<const vst2::VstMidiEvent*>(event);
+        const auto *midi = reinterpret_cast<const vst2::VstMidiEvent *>(event);
         ++probe.log.midiEvents;
         std::copy_n(midi->midiData, 3, probe.log.lastMidi);
         probe.log.lastDeltaFrames = midi->deltaFrames;
     }
 }
 
-intptr_t dispatcher(vst2::AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
-                    void* ptr, float opt) {
-    Probe& probe = probeOf(effect);
+intptr_t dispatcher(vst2::AEffect *effect, int32_t opcode, int32_t index, intptr_t value, void *ptr,
+                    float opt) {
+    Probe &probe = probeOf(effect);
     const auto param = static_cast<size_t>(std::clamp(index, 0, kNumParams - 1));
     switch (opcode) {
     case vst2::effClose:
@@ -134,33 +134,33 @@ intptr_t dispatcher(vst2::AEffect* effect, int32_t opcode, int32_t index, intptr
         copyText(ptr, probe.programName);
         return 1;
     case vst2::effSetProgramName:
-        probe.programName = static_cast<const char*>(ptr);
+        probe.programName = static_cast<const char *>(ptr);
         return 1;
     case vst2::effGetChunk:
         std::copy(kChunkTag.begin(), kChunkTag.end(), probe.chunk.begin());
         std::memcpy(probe.chunk.data() + kChunkTag.size(), probe.params.data(),
                     sizeof probe.params);
-        *static_cast<void**>(ptr) = probe.chunk.data();
+        *static_cast<void **>(ptr) = probe.chunk.data();
         return static_cast<intptr_t>(probe.chunk.size());
     case vst2::effSetChunk:
         if (index != 1 || value != static_cast<intptr_t>(probe.chunk.size()) ||
             std::memcmp(ptr, kChunkTag.data(), kChunkTag.size()) != 0) {
             return 0;
         }
-        std::memcpy(probe.params.data(), static_cast<const char*>(ptr) + kChunkTag.size(),
+        std::memcpy(probe.params.data(), static_cast<const char *>(ptr) + kChunkTag.size(),
                     sizeof probe.params);
         return 1;
     case vst2::effProcessEvents:
-        takeEvents(probe, *static_cast<const vst2::VstEvents*>(ptr));
+        takeEvents(probe, *static_cast<const vst2::VstEvents *>(ptr));
         return 1;
     case vst2::effCanDo:
-        return std::strcmp(static_cast<const char*>(ptr), "receiveVstMidiEvent") == 0 ? 1 : -1;
+        return std::strcmp(static_cast<const char *>(ptr), "receiveVstMidiEvent") == 0 ? 1 : -1;
     case vst2::effVendorSpecific:
         if (index == kLogRequest) {
             return reinterpret_cast<intptr_t>(&probe.log);
         }
         if (index == kCallHostRequest) {
-            const auto& call = *static_cast<const HostCall*>(ptr);
+            const auto &call = *static_cast<const HostCall *>(ptr);
             return probe.host(effect, call.opcode, call.index, call.value, call.ptr, call.opt);
         }
         return 0;
@@ -175,12 +175,12 @@ extern "C" __attribute__((visibility("default"))) int frakleProbeCloseCount() {
     return closeCount.load();
 }
 
-extern "C" __attribute__((visibility("default"))) vst2::AEffect*
+extern "C" __attribute__((visibility("default"))) vst2::AEffect *
 VSTPluginMain(vst2::HostCallback host) {
-    auto* probe = new Probe;
+    auto *probe = new Probe;
     probe->host = host;
     probe->log.versionAtEntry = host(nullptr, vst2::audioMasterVersion, 0, 0, nullptr, 0.0f);
-    vst2::AEffect& effect = probe->effect;
+    vst2::AEffect &effect = probe->effect;
     effect.magic = vst2::kEffectMagic;
     effect.dispatcher = dispatcher;
     effect.process = processAccumulating;

@@ -8,7 +8,7 @@
 namespace frakle::tools::probe {
 
 // effVendorSpecific indices the probe answers.
-constexpr int32_t kLogRequest = vst2::fourCC('l', 'o', 'g', '?'); // returns ProbeLog*
+constexpr int32_t kLogRequest = vst2::fourCC('l', 'o', 'g', '?');      // returns ProbeLog*
 constexpr int32_t kCallHostRequest = vst2::fourCC('c', 'a', 'l', 'l'); // ptr: HostCall*
 
 // A callback the probe makes on request, as if of its own accord; returns the host's answer.
@@ -16,7 +16,7 @@ struct HostCall {
     int32_t opcode;
     int32_t index;
     intptr_t value;
-    void* ptr;
+    void *ptr;
     float opt;
 };
 
@@ -32,7 +32,7 @@ struct ProbeLog {
     int32_t replacingCalls;
     int32_t accumulatingCalls;
     int32_t lastFrames;
-    float sampleRate; // from effSetSampleRate
+    float sampleRate;  // from effSetSampleRate
     int32_t blockSize; // from effSetBlockSize
     bool timeWasNull;
     double ppqPos; // from audioMasterGetTime during the last block

@@ -19,7 +19,7 @@ const std::string kBitcrush = "/usr/lib/vst/MaBitcrush-vst.so";
 constexpr int kStereo16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 
 class RenderTest : public ::testing::Test {
-  protected:
+protected:
     // Writes a stereo 16-bit sine input and returns its path.
     std::string input(size_t frames = 4410, int rate = 44100) {
         const auto path = folder / "in.wav";
@@ -40,12 +40,12 @@ class RenderTest : public ::testing::Test {
     }
 
     std::string out() const { return (folder / "out.wav").string(); }
-    std::string path(const std::string& name) const { return (folder / name).string(); }
+    std::string path(const std::string &name) const { return (folder / name).string(); }
 
     ScratchFolder folder;
 };
 
-void expectSingleError(const RunResult& result, const std::string& program) {
+void expectSingleError(const RunResult &result, const std::string &program) {
     EXPECT_NE(result.exitCode, 0);
     const std::vector<std::string> errorLines = lines(result.err);
     ASSERT_EQ(errorLines.size(), 1u) << result.err;
@@ -58,13 +58,12 @@ TEST_F(RenderTest, RendersThroughDebianPlugin) {
         GTEST_SKIP() << kBitcrush << " is not installed";
     }
     input(22050, 22050);
-    const RunResult result = render({"--plugin", kBitcrush, "--param", "resolution=0.2", "--bpm",
-                                     "96", path("in.wav"), out()});
+    const RunResult result = render(
+        {"--plugin", kBitcrush, "--param", "resolution=0.2", "--bpm", "96", path("in.wav"), out()});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    for (const char* expected : {"MaBitcrush", "in.wav", "out.wav", "22050 Hz", "96 bpm",
+    for (const char *expected : {"MaBitcrush", "in.wav", "out.wav", "22050 Hz", "96 bpm",
                                  "22050 frames (1.000 s)", "peak", "RMS", "dBFS"}) {
-        EXPECT_NE(result.out.find(expected), std::string::npos) << expected << "\n"
-                                                                << result.out;
+        EXPECT_NE(result.out.find(expected), std::string::npos) << expected << "\n" << result.out;
     }
     const WavData output = readWav(out());
     EXPECT_EQ(output.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
@@ -82,7 +81,7 @@ TEST_F(RenderTest, RendersThroughFrakleByDefault) {
     const WavData output = renderOk({"--bpm", "128", "--start-beat", "4"});
     EXPECT_EQ(output.frames(), 44100u);
     ASSERT_EQ(output.channels.size(), 2u);
-    for (const auto& channel : output.channels) {
+    for (const auto &channel : output.channels) {
         for (const float sample : channel) {
             ASSERT_TRUE(std::isfinite(sample));
         }
@@ -92,17 +91,15 @@ TEST_F(RenderTest, RendersThroughFrakleByDefault) {
     const RunResult saved =
         render({"--save-preset", path("frakle.fxp"), path("in.wav"), path("a.wav")});
     ASSERT_EQ(saved.exitCode, 0) << saved.err;
-    const RunResult loaded =
-        render({"--preset", path("frakle.fxp"), "--save-preset", path("again.fxp"),
-                path("in.wav"), path("b.wav")});
+    const RunResult loaded = render({"--preset", path("frakle.fxp"), "--save-preset",
+                                     path("again.fxp"), path("in.wav"), path("b.wav")});
     ASSERT_EQ(loaded.exitCode, 0) << loaded.err;
 }
 
 TEST_F(RenderTest, TransportPlaysFromTheStartBeatInBlocks) {
     input(1000, 8000);
-    const WavData output =
-        renderOk({"--plugin", kProbe, "--param", "Beat=1", "--param", "Gain=0.5", "--bpm", "90",
-                  "--start-beat", "8", "--block", "64"});
+    const WavData output = renderOk({"--plugin", kProbe, "--param", "Beat=1", "--param", "Gain=0.5",
+                                     "--bpm", "90", "--start-beat", "8", "--block", "64"});
     ASSERT_EQ(output.frames(), 1000u);
     const WavData in = readWav(path("in.wav"));
     for (size_t frame = 0; frame < 1000; ++frame) {
@@ -134,7 +131,7 @@ TEST_F(RenderTest, AcceptsMonoAnd24BitInput) {
 TEST_F(RenderTest, PresetsRoundTripAsChunksAndFxp) {
     input(500, 8000);
     const float peakIn = 0.5f;
-    auto peakOf = [](const WavData& data) {
+    auto peakOf = [](const WavData &data) {
         float peak = 0.0f;
         for (const float sample : data.channels[0]) {
             peak = std::max(peak, std::fabs(sample));
@@ -171,15 +168,15 @@ TEST_F(RenderTest, ParameterListFxpRoundTripsForPluginsWithoutChunks) {
         GTEST_SKIP() << kBitcrush << " is not installed";
     }
     input(2000);
-    const WavData direct = renderOk({"--plugin", kBitcrush, "--param", "resolution=0.1",
-                                     "--save-preset", path("crush.fxp")});
+    const WavData direct = renderOk(
+        {"--plugin", kBitcrush, "--param", "resolution=0.1", "--save-preset", path("crush.fxp")});
     const WavData fromPreset = renderOk({"--plugin", kBitcrush, "--preset", path("crush.fxp")});
     EXPECT_EQ(direct.channels, fromPreset.channels);
     const WavData plain = renderOk({"--plugin", kBitcrush});
     EXPECT_NE(direct.channels, plain.channels);
 
-    const RunResult raw = render({"--plugin", kBitcrush, "--save-preset", path("crush.chunk"),
-                                  path("in.wav"), out()});
+    const RunResult raw = render(
+        {"--plugin", kBitcrush, "--save-preset", path("crush.chunk"), path("in.wav"), out()});
     expectSingleError(raw, "frakle-render");
 }
 
@@ -238,7 +235,7 @@ TEST_F(RenderTest, EveryErrorIsOneLineAndWritesNothing) {
     };
     for (std::vector<std::string> args : cases) {
         std::string shown;
-        for (std::string& arg : args) {
+        for (std::string &arg : args) {
             shown += arg + " ";
             if (arg == "OUT") {
                 arg = out();
@@ -282,7 +279,7 @@ TEST(DemoLoopTest, WritesTheLoopLengthDeterministically) {
     EXPECT_EQ(loop.sampleRate, 22050);
     ASSERT_EQ(loop.channels.size(), 2u);
     float peak = 0.0f;
-    for (const auto& channel : loop.channels) {
+    for (const auto &channel : loop.channels) {
         for (const float sample : channel) {
             peak = std::max(peak, std::fabs(sample));
         }
@@ -298,7 +295,7 @@ TEST(DemoLoopTest, WritesTheLoopLengthDeterministically) {
     ASSERT_EQ(runProgram(kDemoLoop, {(folder / "c.wav").string()}).exitCode, 0);
     EXPECT_EQ(readWav(folder / "c.wav").frames(), 4u * 4 * 22050); // 4 bars at 120 bpm, 44.1 kHz
 
-    for (const std::vector<std::string>& args :
+    for (const std::vector<std::string> &args :
          std::vector<std::vector<std::string>>{{},
                                                {(folder / "d.wav").string(), "--bpm", "0"},
                                                {(folder / "d.wav").string(), "--bars", "x"},

@@ -1,6 +1,6 @@
 // The test host driving real plug-in binaries: Debian's MaBitcrush and our probe plug-in.
-#include "tests/tools/ProbePlugin.h"
 #include "tools/testhost/TestHost.h"
+#include "tests/tools/ProbePlugin.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -13,8 +13,8 @@
 namespace frakle::tools {
 namespace {
 
-constexpr const char* kBitcrushPath = "/usr/lib/vst/MaBitcrush-vst.so";
-constexpr const char* kProbePath = FRAKLE_PROBE_PLUGIN_PATH;
+constexpr const char *kBitcrushPath = "/usr/lib/vst/MaBitcrush-vst.so";
+constexpr const char *kProbePath = FRAKLE_PROBE_PLUGIN_PATH;
 
 std::vector<float> sine(size_t frames, double cyclesPerFrame) {
     std::vector<float> samples(frames);
@@ -25,19 +25,19 @@ std::vector<float> sine(size_t frames, double cyclesPerFrame) {
     return samples;
 }
 
-const probe::ProbeLog& logOf(TestHost& host) {
-    return *reinterpret_cast<const probe::ProbeLog*>(
+const probe::ProbeLog &logOf(TestHost &host) {
+    return *reinterpret_cast<const probe::ProbeLog *>(
         host.dispatch(vst2::effVendorSpecific, probe::kLogRequest));
 }
 
 // Makes the probe call its host as a plug-in would of its own accord.
-intptr_t callFromPlugin(TestHost& host, probe::HostCall call) {
+intptr_t callFromPlugin(TestHost &host, probe::HostCall call) {
     return host.dispatch(vst2::effVendorSpecific, probe::kCallHostRequest, 0, &call);
 }
 
 int probeCloses() {
     // Our own reference keeps the probe library, and so its counter, loaded.
-    static void* library = dlopen(kProbePath, RTLD_NOW | RTLD_LOCAL);
+    static void *library = dlopen(kProbePath, RTLD_NOW | RTLD_LOCAL);
     static auto count = reinterpret_cast<int (*)()>(dlsym(library, "frakleProbeCloseCount"));
     return count();
 }
@@ -53,7 +53,7 @@ TEST(TestHostOnDebianPlugin, ReadsDescribesAndProcesses) {
     EXPECT_FALSE(host.effectName().empty());
     EXPECT_FALSE(host.vendor().empty());
 
-    const vst2::AEffect& effect = host.effect();
+    const vst2::AEffect &effect = host.effect();
     ASSERT_GT(effect.numParams, 0);
     for (int32_t i = 0; i < effect.numParams; ++i) {
         EXPECT_FALSE(host.paramName(i).empty()) << "parameter " << i;
@@ -96,7 +96,7 @@ TEST(TestHostLoading, RefusesFilesThatAreNoPlugins) {
     try {
         TestHost host("/lib/x86_64-linux-gnu/libm.so.6");
         FAIL() << "libm loaded as a plug-in";
-    } catch (const HostError& error) {
+    } catch (const HostError &error) {
         EXPECT_NE(std::string(error.what()).find("neither VSTPluginMain nor main"),
                   std::string::npos)
             << error.what();
@@ -106,7 +106,7 @@ TEST(TestHostLoading, RefusesFilesThatAreNoPlugins) {
 TEST(TestHostWithProbe, RoutesCallbacksToTheirOwnHost) {
     TestHost first(kProbePath);
     TestHost second(kProbePath);
-    for (TestHost* host : {&first, &second}) {
+    for (TestHost *host : {&first, &second}) {
         // Both asked during their entry: with no effect, and with one the host has not seen yet.
         EXPECT_EQ(host->callbackCount(vst2::audioMasterVersion), 1);
         EXPECT_EQ(host->callbackCount(vst2::audioMasterGetSampleRate), 1);
@@ -161,7 +161,7 @@ TEST(TestHostWithProbe, TimelineMovesOnlyWhilePlaying) {
     TestHost host(kProbePath);
     host.setSampleRate(48000.0);
     host.setParameter(1, 1.0f); // right output shows the song position
-    Timeline& timeline = host.timeline();
+    Timeline &timeline = host.timeline();
     timeline.tempo = 150.0;
     timeline.ppqPosition = 2.0;
     timeline.playing = true;
@@ -169,7 +169,7 @@ TEST(TestHostWithProbe, TimelineMovesOnlyWhilePlaying) {
 
     StereoSignal input{std::vector<float>(1000, 0.0f), std::vector<float>(1000, 0.0f)};
     StereoSignal output = host.processSignal(input, 300);
-    const probe::ProbeLog& log = logOf(host);
+    const probe::ProbeLog &log = logOf(host);
     EXPECT_EQ(log.replacingCalls, 4);
     EXPECT_EQ(log.lastFrames, 100);
     for (size_t block = 0; block < 4; ++block) {
@@ -227,7 +227,7 @@ TEST(TestHostWithProbe, SendsMidiAndSysex) {
     }
     messages.push_back({77, {0x80, 64, 0}});
     EXPECT_EQ(host.sendMidi(messages), 1);
-    const probe::ProbeLog& log = logOf(host);
+    const probe::ProbeLog &log = logOf(host);
     EXPECT_EQ(log.midiEvents, 6);
     EXPECT_EQ(log.badEvents, 0);
     EXPECT_EQ(log.lastDeltaFrames, 77);
@@ -240,7 +240,7 @@ TEST(TestHostWithProbe, SendsMidiAndSysex) {
     sysex.byteSize = sizeof sysex;
     sysex.dumpBytes = sizeof dump;
     sysex.sysexDump = dump;
-    vst2::VstEvent* events[] = {reinterpret_cast<vst2::VstEvent*>(&sysex)};
+    vst2::VstEvent *events[] = {reinterpret_cast<vst2::VstEvent *>(&sysex)};
     host.sendEvents(events);
     EXPECT_EQ(log.sysexBytes, 6);
     EXPECT_EQ(host.sendMidi({}), 1);

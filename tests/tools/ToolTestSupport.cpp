@@ -15,13 +15,13 @@
 #include <sstream>
 #include <stdexcept>
 
-extern char** environ;
+extern char **environ;
 
 namespace frakle::tools::testing {
 
 namespace {
 
-std::string slurp(const std::filesystem::path& path) {
+std::string slurp(const std::filesystem::path &path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
@@ -30,7 +30,7 @@ std::string slurp(const std::filesystem::path& path) {
 
 } // namespace
 
-RunResult runProgram(const std::filesystem::path& program, const std::vector<std::string>& args) {
+RunResult runProgram(const std::filesystem::path &program, const std::vector<std::string> &args) {
     char pattern[] = "/tmp/frakle-run-XXXXXX";
     if (mkdtemp(pattern) == nullptr) {
         throw std::runtime_error("mkdtemp failed");
@@ -47,8 +47,8 @@ RunResult runProgram(const std::filesystem::path& program, const std::vector<std
 
     std::vector<std::string> strings{program.string()};
     strings.insert(strings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& s : strings) {
+    std::vector<char *> argv;
+    for (std::string &s : strings) {
         argv.push_back(s.data());
     }
     argv.push_back(nullptr);
@@ -87,19 +87,19 @@ ScratchFolder::~ScratchFolder() {
 
 std::vector<std::string> ScratchFolder::entries() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+    for (const auto &entry : std::filesystem::directory_iterator(path_)) {
         names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
 }
 
-void writeWav(const std::filesystem::path& path, const WavData& data) {
+void writeWav(const std::filesystem::path &path, const WavData &data) {
     SF_INFO info{};
     info.samplerate = data.sampleRate;
     info.channels = static_cast<int>(data.channels.size());
     info.format = data.format;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    SNDFILE *file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr) {
         throw std::runtime_error("cannot write " + path.string() + ": " + sf_strerror(nullptr));
     }
@@ -112,9 +112,9 @@ void writeWav(const std::filesystem::path& path, const WavData& data) {
     sf_close(file);
 }
 
-WavData readWav(const std::filesystem::path& path) {
+WavData readWav(const std::filesystem::path &path) {
     SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    SNDFILE *file = sf_open(path.c_str(), SFM_READ, &info);
     if (file == nullptr) {
         throw std::runtime_error("cannot read " + path.string() + ": " + sf_strerror(nullptr));
     }
@@ -135,15 +135,16 @@ WavData sineWav(int channels, size_t frames, int sampleRate, int format, float a
     for (int channel = 0; channel < channels; ++channel) {
         std::vector<float> samples(frames);
         for (size_t i = 0; i < frames; ++i) {
-            samples[i] = amplitude * static_cast<float>(std::sin(
-                                         2.0 * std::numbers::pi * 441.0 * i / sampleRate + channel));
+            samples[i] = amplitude *
+                         static_cast<float>(
+                             std::sin(2.0 * std::numbers::pi * 441.0 * i / sampleRate + channel));
         }
         data.channels.push_back(std::move(samples));
     }
     return data;
 }
 
-std::vector<std::string> lines(const std::string& text) {
+std::vector<std::string> lines(const std::string &text) {
     std::vector<std::string> result;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {

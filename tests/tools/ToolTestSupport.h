@@ -14,19 +14,19 @@ struct RunResult {
 };
 
 // Runs `program` with `args` (no shell), capturing its output.
-RunResult runProgram(const std::filesystem::path& program, const std::vector<std::string>& args);
+RunResult runProgram(const std::filesystem::path &program, const std::vector<std::string> &args);
 
 class ScratchFolder {
-  public:
+public:
     ScratchFolder();
     ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ScratchFolder(const ScratchFolder &) = delete;
+    ScratchFolder &operator=(const ScratchFolder &) = delete;
 
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    std::filesystem::path operator/(const std::string &name) const { return path_ / name; }
     std::vector<std::string> entries() const; // file names, sorted
 
-  private:
+private:
     std::filesystem::path path_;
 };
 
@@ -39,12 +39,12 @@ struct WavData {
 };
 
 // `format` is a libsndfile format word such as SF_FORMAT_WAV | SF_FORMAT_PCM_16.
-void writeWav(const std::filesystem::path& path, const WavData& data);
-WavData readWav(const std::filesystem::path& path);
+void writeWav(const std::filesystem::path &path, const WavData &data);
+WavData readWav(const std::filesystem::path &path);
 
 // A sine of the given length on every channel (phase-shifted per channel).
 WavData sineWav(int channels, size_t frames, int sampleRate, int format, float amplitude = 0.5f);
 
-std::vector<std::string> lines(const std::string& text);
+std::vector<std::string> lines(const std::string &text);
 
 } // namespace frakle::tools::testing

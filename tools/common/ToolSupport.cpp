@@ -11,8 +11,8 @@
 
 namespace frakle::tools {
 
-double parseNumber(const std::string& text, const std::string& what) {
-    char* end = nullptr;
+double parseNumber(const std::string &text, const std::string &what) {
+    char *end = nullptr;
     errno = 0;
     const double value = std::strtod(text.c_str(), &end);
     if (text.empty() || end != text.c_str() + text.size() || errno != 0 || !std::isfinite(value)) {
@@ -21,8 +21,8 @@ double parseNumber(const std::string& text, const std::string& what) {
     return value;
 }
 
-long long parseInteger(const std::string& text, const std::string& what) {
-    char* end = nullptr;
+long long parseInteger(const std::string &text, const std::string &what) {
+    char *end = nullptr;
     errno = 0;
     const long long value = std::strtoll(text.c_str(), &end, 10);
     if (text.empty() || end != text.c_str() + text.size() || errno != 0) {

@@ -15,7 +15,7 @@ namespace frakle::tools {
 namespace {
 
 struct SndFileCloser {
-    void operator()(SNDFILE* file) const { sf_close(file); }
+    void operator()(SNDFILE *file) const { sf_close(file); }
 };
 
 int subtypeOf(SampleFormat format) {
@@ -44,9 +44,9 @@ std::string describe(SampleFormat format) {
     return "32-bit float";
 }
 
-Audio readWav(const std::filesystem::path& path) {
+Audio readWav(const std::filesystem::path &path) {
     const std::string name = path.string();
-    if (std::FILE* probe = std::fopen(name.c_str(), "rb")) {
+    if (std::FILE *probe = std::fopen(name.c_str(), "rb")) {
         std::fclose(probe);
     } else {
         throw ToolError("cannot read " + name + ": " + std::strerror(errno));
@@ -103,8 +103,7 @@ Audio readWav(const std::filesystem::path& path) {
     return audio;
 }
 
-void writeWav(const std::filesystem::path& path, const Audio& audio,
-              const std::string& shownName) {
+void writeWav(const std::filesystem::path &path, const Audio &audio, const std::string &shownName) {
     SF_INFO info{};
     info.samplerate = audio.sampleRate;
     info.channels = static_cast<int>(audio.channels.size());

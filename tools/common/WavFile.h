@@ -20,10 +20,9 @@ struct Audio {
 std::string describe(SampleFormat format);
 
 // Accepts 16/24-bit PCM or 32-bit float WAV, mono or stereo; throws ToolError otherwise.
-Audio readWav(const std::filesystem::path& path);
+Audio readWav(const std::filesystem::path &path);
 
 // Writes to `path` (normally a PendingFile's); `shownName` is what errors call it.
-void writeWav(const std::filesystem::path& path, const Audio& audio,
-              const std::string& shownName);
+void writeWav(const std::filesystem::path &path, const Audio &audio, const std::string &shownName);
 
 } // namespace frakle::tools

@@ -15,7 +15,7 @@ constexpr int kStepsPerBar = 16;
 
 // Fixed-seed white noise in -1..1.
 class Noise {
-  public:
+public:
     float next() {
         state_ ^= state_ << 13;
         state_ ^= state_ >> 7;
@@ -23,13 +23,13 @@ class Noise {
         return static_cast<float>(static_cast<double>(state_ >> 11) * 0x1.0p-52 - 1.0);
     }
 
-  private:
+private:
     uint64_t state_ = 0x9e3779b97f4a7c15ull;
 };
 
 using Voice = std::vector<float>;
 
-Voice kick(double rate, Noise& noise) {
+Voice kick(double rate, Noise &noise) {
     Voice out(static_cast<size_t>(0.45 * rate));
     double phase = 0.0;
     for (size_t i = 0; i < out.size(); ++i) {
@@ -43,7 +43,7 @@ Voice kick(double rate, Noise& noise) {
     return out;
 }
 
-Voice snare(double rate, Noise& noise) {
+Voice snare(double rate, Noise &noise) {
     Voice out(static_cast<size_t>(0.3 * rate));
     float previous = 0.0f;
     for (size_t i = 0; i < out.size(); ++i) {
@@ -60,7 +60,7 @@ Voice snare(double rate, Noise& noise) {
 }
 
 // Noise through a two-stage high-pass, so only the sizzle is left.
-Voice hat(double rate, Noise& noise, double decaySeconds) {
+Voice hat(double rate, Noise &noise, double decaySeconds) {
     Voice out(static_cast<size_t>(decaySeconds * 6.0 * rate));
     const double coefficient = std::exp(-2.0 * std::numbers::pi * 7000.0 / rate);
     double lastIn = 0.0, stage1 = 0.0, lastStage1 = 0.0, stage2 = 0.0;
@@ -77,7 +77,7 @@ Voice hat(double rate, Noise& noise, double decaySeconds) {
 }
 
 // Mixes a voice in at `start`; the tail wraps to the loop's start so the loop repeats cleanly.
-void place(DrumLoop& loop, const Voice& voice, size_t start, float gain, float pan) {
+void place(DrumLoop &loop, const Voice &voice, size_t start, float gain, float pan) {
     const size_t frames = loop.left.size();
     const float leftGain = gain * std::min(1.0f, 1.0f - pan);
     const float rightGain = gain * std::min(1.0f, 1.0f + pan);
@@ -90,12 +90,12 @@ void place(DrumLoop& loop, const Voice& voice, size_t start, float gain, float p
 
 } // namespace
 
-size_t loopFrames(const LoopSettings& settings) {
+size_t loopFrames(const LoopSettings &settings) {
     return static_cast<size_t>(
         std::llround(settings.bars * 4 * 60.0 / settings.bpm * settings.sampleRate));
 }
 
-DrumLoop synthesiseLoop(const LoopSettings& settings) {
+DrumLoop synthesiseLoop(const LoopSettings &settings) {
     const size_t frames = loopFrames(settings);
     DrumLoop loop{std::vector<float>(frames, 0.0f), std::vector<float>(frames, 0.0f)};
     if (frames == 0) {
@@ -112,8 +112,8 @@ DrumLoop synthesiseLoop(const LoopSettings& settings) {
     for (int bar = 0; bar < settings.bars; ++bar) {
         const bool fill = bar % 4 == 3;
         for (int step = 0; step < kStepsPerBar; ++step) {
-            const auto at = static_cast<size_t>(
-                std::llround((bar * kStepsPerBar + step) * stepFrames));
+            const auto at =
+                static_cast<size_t>(std::llround((bar * kStepsPerBar + step) * stepFrames));
             if (step == 0 || step == 7 || step == 10 || (fill && step == 15)) {
                 place(loop, kickVoice, at, step == 7 ? 0.7f : 1.0f, 0.0f);
             }

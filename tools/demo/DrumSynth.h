@@ -18,9 +18,9 @@ struct DrumLoop {
 };
 
 // Frames in the loop: bars × 4 beats at the tempo, rounded to the nearest frame.
-size_t loopFrames(const LoopSettings& settings);
+size_t loopFrames(const LoopSettings &settings);
 
 // The same settings always give the same samples; the peak sits at -3 dBFS.
-DrumLoop synthesiseLoop(const LoopSettings& settings);
+DrumLoop synthesiseLoop(const LoopSettings &settings);
 
 } // namespace frakle::tools

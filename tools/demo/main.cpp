@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr const char* kUsage = R"(Usage: frakle-demo-loop OUT.wav [--bpm 120] [--bars 4] [--rate 44100] [--float]
+constexpr const char *kUsage =
+    R"(Usage: frakle-demo-loop OUT.wav [--bpm 120] [--bars 4] [--rate 44100] [--float]
 
 Writes a stereo drum loop (kick, snare, hats) of BARS bars of 4/4 at BPM beats per minute,
 16-bit PCM (32-bit float with --float), peaking at -3 dBFS. The same options always give
@@ -27,12 +28,12 @@ struct DemoOptions {
     bool help = false;
 };
 
-DemoOptions parse(const std::vector<std::string>& args) {
+DemoOptions parse(const std::vector<std::string> &args) {
     using frakle::tools::parseInteger;
     using frakle::tools::parseNumber;
     DemoOptions options;
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
+        const std::string &arg = args[i];
         if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else if (arg == "--float") {
@@ -41,7 +42,7 @@ DemoOptions parse(const std::vector<std::string>& args) {
             if (i + 1 == args.size()) {
                 throw ToolError(arg + " needs a value");
             }
-            const std::string& value = args[++i];
+            const std::string &value = args[++i];
             if (arg == "--bpm") {
                 options.loop.bpm = parseNumber(value, "--bpm");
                 if (options.loop.bpm < 20.0 || options.loop.bpm > 400.0) {
@@ -76,7 +77,7 @@ DemoOptions parse(const std::vector<std::string>& args) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     using namespace frakle::tools;
     try {
         const DemoOptions options = parse(std::vector<std::string>(argv + 1, argv + argc));
@@ -95,7 +96,7 @@ int main(int argc, char** argv) {
         std::printf("wrote %s: %d bars at %g bpm, %zu frames at %d Hz\n", options.output->c_str(),
                     options.loop.bars, options.loop.bpm, audio.frames(), audio.sampleRate);
         return 0;
-    } catch (const std::exception& error) {
+    } catch (const std::exception &error) {
         std::fprintf(stderr, "frakle-demo-loop: %s\n", error.what());
     }
     return kErrorExit;

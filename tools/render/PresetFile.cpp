@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -19,16 +20,14 @@ constexpr size_t kNameOffset = 28;
 constexpr size_t kNameSize = 28;
 constexpr int32_t kFxpFormatVersion = 1;
 
-bool hasChunks(TestHost& host) {
-    return (host.effect().flags & vst2::effFlagsProgramChunks) != 0;
-}
+bool hasChunks(TestHost &host) { return (host.effect().flags & vst2::effFlagsProgramChunks) != 0; }
 
-uint32_t readBigEndian(const std::vector<uint8_t>& bytes, size_t offset) {
+uint32_t readBigEndian(const std::vector<uint8_t> &bytes, size_t offset) {
     return (uint32_t{bytes[offset]} << 24) | (uint32_t{bytes[offset + 1]} << 16) |
            (uint32_t{bytes[offset + 2]} << 8) | uint32_t{bytes[offset + 3]};
 }
 
-void appendBigEndian(std::vector<uint8_t>& bytes, uint32_t value) {
+void appendBigEndian(std::vector<uint8_t> &bytes, uint32_t value) {
     for (int shift = 24; shift >= 0; shift -= 8) {
         bytes.push_back(static_cast<uint8_t>(value >> shift));
     }
@@ -46,16 +45,19 @@ std::string idText(int32_t id) {
     return "'" + text + "'";
 }
 
-std::vector<uint8_t> readFile(const std::filesystem::path& file) {
+std::vector<uint8_t> readFile(const std::filesystem::path &file) {
     std::ifstream in(file, std::ios::binary);
     std::error_code error;
-    if (!in || std::filesystem::is_directory(file, error)) {
-        throw ToolError("cannot read preset " + file.string());
+    if (!in) {
+        throw ToolError("cannot read preset " + file.string() + ": " + std::strerror(errno));
+    }
+    if (std::filesystem::is_directory(file, error)) {
+        throw ToolError("cannot read preset " + file.string() + ": it is a folder");
     }
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-void loadFxp(TestHost& host, const std::vector<uint8_t>& bytes, const std::string& name) {
+void loadFxp(TestHost &host, const std::vector<uint8_t> &bytes, const std::string &name) {
     if (bytes.size() < kHeaderSize) {
         throw ToolError(name + " is too short for an .fxp program");
     }
@@ -115,14 +117,14 @@ void loadFxp(TestHost& host, const std::vector<uint8_t>& bytes, const std::strin
 
 } // namespace
 
-bool isFxpName(const std::filesystem::path& file) {
+bool isFxpName(const std::filesystem::path &file) {
     std::string extension = file.extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension == ".fxp";
 }
 
-void loadPreset(TestHost& host, const std::filesystem::path& file) {
+void loadPreset(TestHost &host, const std::filesystem::path &file) {
     const std::vector<uint8_t> bytes = readFile(file);
     const std::string name = file.string();
     if (bytes.size() >= 4 && static_cast<int32_t>(readBigEndian(bytes, 0)) == vst2::kCcnKMagic) {
@@ -140,13 +142,13 @@ void loadPreset(TestHost& host, const std::filesystem::path& file) {
     }
 }
 
-void checkPresetCanBeSaved(TestHost& host, const std::filesystem::path& file) {
+void checkPresetCanBeSaved(TestHost &host, const std::filesystem::path &file) {
     if (!isFxpName(file) && !hasChunks(host)) {
         throw ToolError("the plug-in keeps no preset chunks; save to an .fxp file instead");
     }
 }
 
-std::vector<uint8_t> presetFileBytes(TestHost& host, const std::filesystem::path& file) {
+std::vector<uint8_t> presetFileBytes(TestHost &host, const std::filesystem::path &file) {
     checkPresetCanBeSaved(host, file);
     std::vector<uint8_t> chunk;
     if (hasChunks(host)) {
@@ -159,7 +161,7 @@ std::vector<uint8_t> presetFileBytes(TestHost& host, const std::filesystem::path
         return chunk;
     }
 
-    const vst2::AEffect& effect = host.effect();
+    const vst2::AEffect &effect = host.effect();
     std::vector<uint8_t> bytes;
     appendBigEndian(bytes, static_cast<uint32_t>(vst2::kCcnKMagic));
     appendBigEndian(bytes, 0); // byteSize, filled in below

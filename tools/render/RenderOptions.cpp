@@ -9,7 +9,7 @@ namespace {
 
 constexpr int32_t kMaxBlockSize = 65536;
 
-ParamSetting parseParam(const std::string& text) {
+ParamSetting parseParam(const std::string &text) {
     const size_t equals = text.rfind('=');
     if (equals == std::string::npos || equals == 0) {
         throw ToolError("--param needs LABEL=VALUE, not '" + text + "'");
@@ -41,6 +41,10 @@ RenderOptions parseRenderOptions(std::span<const std::string> args) {
         }
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+            continue;
+        }
+        if (arg == "--list-params") {
+            options.listParams = true;
             continue;
         }
         std::string value;
@@ -85,7 +89,7 @@ RenderOptions parseRenderOptions(std::span<const std::string> args) {
             throw ToolError("unknown option " + arg + " (see --help)");
         }
     }
-    if (options.help) {
+    if (options.help || (options.listParams && files.empty())) {
         return options;
     }
     if (files.size() != 2) {
@@ -114,6 +118,7 @@ Options:
   --save-preset FILE   after rendering save the preset: an .fxp program if FILE ends in
                        .fxp, otherwise the raw preset chunk
   --block N            frames per processing block, 1..65536 (default 512)
+  --list-params        list the plug-in's parameters (index, name, unit, value) and exit
   --help               show this text
 
 Prints a short report of the input and output. On any error it prints one line

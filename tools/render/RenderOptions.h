@@ -26,6 +26,7 @@ struct RenderOptions {
     std::optional<std::filesystem::path> savePreset;
     int32_t blockSize = 512;
     bool help = false;
+    bool listParams = false;
 };
 
 // Throws ToolError on bad usage.

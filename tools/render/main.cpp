@@ -26,7 +26,7 @@ std::filesystem::path defaultPluginPath() {
     return self.parent_path() / "frakle.so";
 }
 
-int32_t resolveParam(TestHost& host, const std::string& label) {
+int32_t resolveParam(TestHost &host, const std::string &label) {
     const int32_t count = host.effect().numParams;
     if (std::all_of(label.begin(), label.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         const long long index = parseInteger(label, "parameter index");
@@ -37,16 +37,13 @@ int32_t resolveParam(TestHost& host, const std::string& label) {
         return static_cast<int32_t>(index);
     }
     std::vector<int32_t> matches;
-    std::string known;
     for (int32_t i = 0; i < count; ++i) {
-        const std::string name = host.paramName(i);
-        if (name == label) {
+        if (host.paramName(i) == label) {
             matches.push_back(i);
         }
-        known += (i == 0 ? "" : ", ") + name;
     }
     if (matches.empty()) {
-        throw ToolError("unknown parameter '" + label + "' (the plug-in has: " + known + ")");
+        throw ToolError("unknown parameter '" + label + "' (--list-params shows them all)");
     }
     if (matches.size() > 1) {
         std::string indices;
@@ -64,11 +61,11 @@ struct Level {
     double rmsDb;
 };
 
-Level measure(const std::vector<std::vector<float>>& channels) {
+Level measure(const std::vector<std::vector<float>> &channels) {
     double peak = 0.0;
     double sum = 0.0;
     size_t count = 0;
-    for (const auto& channel : channels) {
+    for (const auto &channel : channels) {
         for (const float sample : channel) {
             peak = std::max(peak, static_cast<double>(std::fabs(sample)));
             sum += static_cast<double>(sample) * sample;
@@ -88,8 +85,8 @@ std::string decibels(double value) {
     return text;
 }
 
-void report(const RenderOptions& options, const Audio& input, const Audio& output,
-            const std::string& pluginName) {
+void report(const RenderOptions &options, const Audio &input, const Audio &output,
+            const std::string &pluginName) {
     const Level in = measure(input.channels);
     const Level out = measure(output.channels);
     const double seconds = static_cast<double>(input.frames()) / input.sampleRate;
@@ -106,21 +103,32 @@ void report(const RenderOptions& options, const Audio& input, const Audio& outpu
                 decibels(out.rmsDb).c_str());
 }
 
-void writeBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes,
-                const std::string& shownName) {
+void writeBytes(const std::filesystem::path &path, const std::vector<uint8_t> &bytes,
+                const std::string &shownName) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char *>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
         throw ToolError("cannot write " + shownName);
     }
 }
 
-int render(const RenderOptions& options) {
+int listParams(const RenderOptions &options) {
+    TestHost host(options.plugin ? *options.plugin : defaultPluginPath());
+    host.open();
+    for (int32_t i = 0; i < host.effect().numParams; ++i) {
+        std::printf("%3d  %-8s  %-6s  %s\n", static_cast<int>(i), host.paramName(i).c_str(),
+                    host.paramLabel(i).c_str(), host.paramDisplay(i).c_str());
+    }
+    return 0;
+}
+
+int render(const RenderOptions &options) {
     const Audio input = readWav(options.input);
     TestHost host(options.plugin ? *options.plugin : defaultPluginPath());
     const std::string pluginName = host.effectName();
-    Timeline& timeline = host.timeline();
+    Timeline &timeline = host.timeline();
     timeline.sampleRate = input.sampleRate;
     timeline.tempo = options.bpm;
     timeline.ppqPosition = options.startBeat;
@@ -136,7 +144,7 @@ int render(const RenderOptions& options) {
     if (options.preset) {
         loadPreset(host, *options.preset);
     }
-    for (const ParamSetting& setting : options.params) {
+    for (const ParamSetting &setting : options.params) {
         host.setParameter(resolveParam(host, setting.label), setting.value);
     }
     host.resume();
@@ -177,7 +185,7 @@ void fail(std::string message) {
 
 } // namespace frakle::tools
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     using namespace frakle::tools;
     try {
         const std::vector<std::string> args(argv + 1, argv + argc);
@@ -186,8 +194,8 @@ int main(int argc, char** argv) {
             std::fputs(renderUsage().c_str(), stdout);
             return 0;
         }
-        return render(options);
-    } catch (const std::exception& error) {
+        return options.listParams ? listParams(options) : render(options);
+    } catch (const std::exception &error) {
         fail(error.what());
     }
     return kErrorExit;

@@ -18,10 +18,10 @@ constexpr size_t kStringBufferSize = 256;
 // their own one), so a host is found first by AEffect address, then as the one this thread is
 // loading.
 std::mutex registryMutex;
-std::unordered_map<const vst2::AEffect*, TestHost*> registry;
-thread_local TestHost* hostBeingLoaded = nullptr;
+std::unordered_map<const vst2::AEffect *, TestHost *> registry;
+thread_local TestHost *hostBeingLoaded = nullptr;
 
-TestHost* findHost(const vst2::AEffect* effect) {
+TestHost *findHost(const vst2::AEffect *effect) {
     if (effect != nullptr) {
         std::lock_guard lock(registryMutex);
         if (auto it = registry.find(effect); it != registry.end()) {
@@ -31,17 +31,17 @@ TestHost* findHost(const vst2::AEffect* effect) {
     return hostBeingLoaded;
 }
 
-intptr_t copyString(void* ptr, const char* text) {
+intptr_t copyString(void *ptr, const char *text) {
     if (ptr == nullptr) {
         return 0;
     }
-    std::strncpy(static_cast<char*>(ptr), text, vst2::kVstMaxVendorStrLen - 1);
-    static_cast<char*>(ptr)[vst2::kVstMaxVendorStrLen - 1] = '\0';
+    std::strncpy(static_cast<char *>(ptr), text, vst2::kVstMaxVendorStrLen - 1);
+    static_cast<char *>(ptr)[vst2::kVstMaxVendorStrLen - 1] = '\0';
     return 1;
 }
 
 // Answers that need no host state, for callbacks no host can be found for.
-intptr_t statelessAnswer(int32_t opcode, void* ptr) {
+intptr_t statelessAnswer(int32_t opcode, void *ptr) {
     switch (opcode) {
     case vst2::audioMasterVersion:
         return TestHost::kHostVersion;
@@ -64,7 +64,7 @@ void Timeline::advance(int64_t frames) {
     samplePosition += static_cast<double>(frames);
 }
 
-TestHost::TestHost(const std::filesystem::path& pluginPath) : path_(pluginPath) {
+TestHost::TestHost(const std::filesystem::path &pluginPath) : path_(pluginPath) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(pluginPath, error)) {
         throw HostError("cannot load plug-in " + pluginPath.string() + ": no such file");
@@ -76,7 +76,7 @@ TestHost::TestHost(const std::filesystem::path& pluginPath) : path_(pluginPath) 
     if (library_ == nullptr) {
         throw HostError(std::string("cannot load plug-in: ") + dlerror());
     }
-    void* symbol = dlsym(library_, "VSTPluginMain");
+    void *symbol = dlsym(library_, "VSTPluginMain");
     if (symbol == nullptr) {
         symbol = dlsym(library_, "main");
     }
@@ -87,11 +87,11 @@ TestHost::TestHost(const std::filesystem::path& pluginPath) : path_(pluginPath) 
     }
     auto entry = reinterpret_cast<vst2::EntryProc>(symbol);
 
-    vst2::AEffect* effect = nullptr;
+    vst2::AEffect *effect = nullptr;
     {
         struct LoadingScope {
-            TestHost* outer = hostBeingLoaded;
-            explicit LoadingScope(TestHost* host) { hostBeingLoaded = host; }
+            TestHost *outer = hostBeingLoaded;
+            explicit LoadingScope(TestHost *host) { hostBeingLoaded = host; }
             ~LoadingScope() { hostBeingLoaded = outer; }
         } scope(this);
         effect = entry(&TestHost::callback);
@@ -113,17 +113,17 @@ TestHost::~TestHost() {
     dlclose(library_);
 }
 
-const vst2::AEffect& TestHost::effect() const { return *live(); }
+const vst2::AEffect &TestHost::effect() const { return *live(); }
 
-vst2::AEffect* TestHost::live() const {
+vst2::AEffect *TestHost::live() const {
     if (effect_ == nullptr) {
         throw HostError("plug-in " + path_.string() + " is already closed");
     }
     return effect_;
 }
 
-intptr_t TestHost::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
-    vst2::AEffect* effect = live();
+intptr_t TestHost::dispatch(int32_t opcode, int32_t index, intptr_t value, void *ptr, float opt) {
+    vst2::AEffect *effect = live();
     return effect->dispatcher(effect, opcode, index, value, ptr, opt);
 }
 
@@ -133,7 +133,7 @@ void TestHost::close() {
     if (effect_ == nullptr) {
         return;
     }
-    vst2::AEffect* effect = effect_;
+    vst2::AEffect *effect = effect_;
     effect->dispatcher(effect, vst2::effClose, 0, 0, nullptr, 0.0f);
     effect_ = nullptr;
     std::lock_guard lock(registryMutex);
@@ -173,16 +173,16 @@ std::string TestHost::paramDisplay(int32_t index) {
 }
 
 float TestHost::getParameter(int32_t index) {
-    vst2::AEffect* effect = live();
+    vst2::AEffect *effect = live();
     return effect->getParameter(effect, index);
 }
 
 void TestHost::setParameter(int32_t index, float value) {
-    vst2::AEffect* effect = live();
+    vst2::AEffect *effect = live();
     effect->setParameter(effect, index, value);
 }
 
-intptr_t TestHost::canDo(const std::string& feature) {
+intptr_t TestHost::canDo(const std::string &feature) {
     std::string copy = feature;
     return dispatch(vst2::effCanDo, 0, 0, copy.data());
 }
@@ -209,19 +209,19 @@ int32_t TestHost::program() { return static_cast<int32_t>(dispatch(vst2::effGetP
 
 std::string TestHost::programName() { return readString(vst2::effGetProgramName, 0); }
 
-void TestHost::setProgramName(const std::string& name) {
+void TestHost::setProgramName(const std::string &name) {
     std::array<char, kStringBufferSize> buffer{};
     std::strncpy(buffer.data(), name.c_str(), vst2::kVstMaxProgNameLen);
     dispatch(vst2::effSetProgramName, 0, 0, buffer.data());
 }
 
 std::vector<uint8_t> TestHost::getChunk(ChunkKind kind) {
-    void* data = nullptr;
+    void *data = nullptr;
     const intptr_t size = dispatch(vst2::effGetChunk, static_cast<int32_t>(kind), 0, &data);
     if (size <= 0 || data == nullptr) {
         return {};
     }
-    const auto* bytes = static_cast<const uint8_t*>(data);
+    const auto *bytes = static_cast<const uint8_t *>(data);
     return std::vector<uint8_t>(bytes, bytes + size);
 }
 
@@ -232,7 +232,7 @@ intptr_t TestHost::setChunk(std::span<const uint8_t> bytes, ChunkKind kind) {
 }
 
 std::optional<vst2::ERect> TestHost::editorRect() {
-    vst2::ERect* rect = nullptr;
+    vst2::ERect *rect = nullptr;
     dispatch(vst2::effEditGetRect, 0, 0, &rect);
     if (rect == nullptr) {
         return std::nullopt;
@@ -241,21 +241,20 @@ std::optional<vst2::ERect> TestHost::editorRect() {
 }
 
 intptr_t TestHost::openEditor(uintptr_t windowId) {
-    return dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(windowId));
+    return dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void *>(windowId));
 }
 
 void TestHost::idleEditor() { dispatch(vst2::effEditIdle); }
 
 void TestHost::closeEditor() { dispatch(vst2::effEditClose); }
 
-void TestHost::run(ProcessMode mode, std::span<const float> inLeft,
-                   std::span<const float> inRight, std::span<float> outLeft,
-                   std::span<float> outRight) {
+void TestHost::run(ProcessMode mode, std::span<const float> inLeft, std::span<const float> inRight,
+                   std::span<float> outLeft, std::span<float> outRight) {
     const size_t frames = inLeft.size();
     if (inRight.size() != frames || outLeft.size() != frames || outRight.size() != frames) {
         throw HostError("stereo buffers of different lengths");
     }
-    vst2::AEffect* effect = live();
+    vst2::AEffect *effect = live();
     const vst2::ProcessProc proc =
         mode == ProcessMode::Replacing ? effect->processReplacing : effect->process;
     if (proc == nullptr) {
@@ -273,7 +272,7 @@ void TestHost::run(ProcessMode mode, std::span<const float> inLeft,
     inputPointers_.clear();
     outputPointers_.clear();
     for (size_t channel = 0; channel < inputBuffers_.size(); ++channel) {
-        auto& buffer = inputBuffers_[channel];
+        auto &buffer = inputBuffers_[channel];
         buffer.assign(capacity, 0.0f);
         const std::span<const float> source = channel == 0 ? inLeft : inRight;
         if (channel < 2) {
@@ -282,7 +281,7 @@ void TestHost::run(ProcessMode mode, std::span<const float> inLeft,
         inputPointers_.push_back(buffer.data());
     }
     for (size_t channel = 0; channel < outputBuffers_.size(); ++channel) {
-        auto& buffer = outputBuffers_[channel];
+        auto &buffer = outputBuffers_[channel];
         buffer.assign(capacity, 0.0f);
         const std::span<float> target = channel == 0 ? outLeft : outRight;
         if (channel < 2 && mode == ProcessMode::Accumulating) {
@@ -314,7 +313,7 @@ void TestHost::process(std::span<const float> inLeft, std::span<const float> inR
     run(ProcessMode::Accumulating, inLeft, inRight, outLeft, outRight);
 }
 
-StereoSignal TestHost::processSignal(const StereoSignal& input, int32_t blockFrames,
+StereoSignal TestHost::processSignal(const StereoSignal &input, int32_t blockFrames,
                                      ProcessMode mode) {
     if (blockFrames <= 0) {
         throw HostError("block size must be positive");
@@ -337,28 +336,28 @@ StereoSignal TestHost::processSignal(const StereoSignal& input, int32_t blockFra
 
 intptr_t TestHost::sendMidi(std::span<const MidiMessage> messages) {
     std::vector<vst2::VstMidiEvent> midi(messages.size());
-    std::vector<vst2::VstEvent*> pointers;
+    std::vector<vst2::VstEvent *> pointers;
     for (size_t i = 0; i < messages.size(); ++i) {
-        vst2::VstMidiEvent& event = midi[i];
+        vst2::VstMidiEvent &event = midi[i];
         event.type = vst2::kVstMidiType;
         event.byteSize = sizeof(vst2::VstMidiEvent);
         event.deltaFrames = messages[i].deltaFrames;
         std::copy(messages[i].bytes.begin(), messages[i].bytes.end(), event.midiData);
-        pointers.push_back(reinterpret_cast<vst2::VstEvent*>(&event));
+        pointers.push_back(reinterpret_cast<vst2::VstEvent *>(&event));
     }
     return sendEvents(pointers);
 }
 
-intptr_t TestHost::sendEvents(std::span<vst2::VstEvent* const> events) {
+intptr_t TestHost::sendEvents(std::span<vst2::VstEvent *const> events) {
     // VstEvents ends in an array that really holds numEvents pointers.
     const size_t bytes = offsetof(vst2::VstEvents, events) +
-                         std::max<size_t>(events.size(), 2) * sizeof(vst2::VstEvent*);
+                         std::max<size_t>(events.size(), 2) * sizeof(vst2::VstEvent *);
     std::vector<intptr_t> storage((bytes + sizeof(intptr_t) - 1) / sizeof(intptr_t), 0);
-    auto* list = reinterpret_cast<vst2::VstEvents*>(storage.data());
+    auto *list = reinterpret_cast<vst2::VstEvents *>(storage.data());
     list->numEvents = static_cast<int32_t>(events.size());
     list->reserved = 0;
-    auto* slots = reinterpret_cast<vst2::VstEvent**>(reinterpret_cast<char*>(storage.data()) +
-                                                     offsetof(vst2::VstEvents, events));
+    auto *slots = reinterpret_cast<vst2::VstEvent **>(reinterpret_cast<char *>(storage.data()) +
+                                                      offsetof(vst2::VstEvents, events));
     std::copy(events.begin(), events.end(), slots);
     return dispatch(vst2::effProcessEvents, 0, 0, list);
 }
@@ -379,9 +378,9 @@ int TestHost::callbackCount(int32_t opcode) const {
     return it == callbackCounts_.end() ? 0 : it->second;
 }
 
-intptr_t TestHost::callback(vst2::AEffect* effect, int32_t opcode, int32_t index, intptr_t /*value*/,
-                            void* ptr, float opt) {
-    TestHost* host = findHost(effect);
+intptr_t TestHost::callback(vst2::AEffect *effect, int32_t opcode, int32_t index,
+                            intptr_t /*value*/, void *ptr, float opt) {
+    TestHost *host = findHost(effect);
     if (host == nullptr) {
         return statelessAnswer(opcode, ptr);
     }
@@ -395,13 +394,13 @@ intptr_t TestHost::callback(vst2::AEffect* effect, int32_t opcode, int32_t index
     return host->answer(opcode, ptr);
 }
 
-intptr_t TestHost::answer(int32_t opcode, void* ptr) {
+intptr_t TestHost::answer(int32_t opcode, void *ptr) {
     switch (opcode) {
     case vst2::audioMasterGetTime: {
         if (!timeline_.available) {
             return 0;
         }
-        const Timeline& t = timeline_;
+        const Timeline &t = timeline_;
         timeInfo_ = {};
         timeInfo_.samplePos = t.samplePosition;
         timeInfo_.sampleRate = t.sampleRate;

@@ -19,7 +19,7 @@ namespace frakle::tools {
 
 // Raised when a plug-in cannot be loaded or the host is misused.
 class HostError : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 
@@ -59,22 +59,22 @@ enum class ChunkKind { Bank = 0, Preset = 1 };
 enum class ProcessMode { Replacing, Accumulating };
 
 class TestHost {
-  public:
+public:
     static constexpr intptr_t kHostVersion = 2400;
-    static constexpr const char* kProductString = "frakle-testhost";
-    static constexpr const char* kVendorString = "frakle";
+    static constexpr const char *kProductString = "frakle-testhost";
+    static constexpr const char *kVendorString = "frakle";
 
     // Loads the binary and calls its entry point; throws HostError on failure.
-    explicit TestHost(const std::filesystem::path& pluginPath);
+    explicit TestHost(const std::filesystem::path &pluginPath);
     ~TestHost();
-    TestHost(const TestHost&) = delete;
-    TestHost& operator=(const TestHost&) = delete;
+    TestHost(const TestHost &) = delete;
+    TestHost &operator=(const TestHost &) = delete;
 
-    const vst2::AEffect& effect() const;
-    const std::filesystem::path& path() const { return path_; }
+    const vst2::AEffect &effect() const;
+    const std::filesystem::path &path() const { return path_; }
     bool closed() const { return effect_ == nullptr; }
 
-    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void *ptr = nullptr,
                       float opt = 0.0f);
 
     // Lifecycle.
@@ -96,7 +96,7 @@ class TestHost {
     std::string paramDisplay(int32_t index);
     float getParameter(int32_t index);
     void setParameter(int32_t index, float value);
-    intptr_t canDo(const std::string& feature);
+    intptr_t canDo(const std::string &feature);
     std::optional<vst2::VstPinProperties> inputProperties(int32_t index);
     std::optional<vst2::VstPinProperties> outputProperties(int32_t index);
 
@@ -104,7 +104,7 @@ class TestHost {
     void setProgram(int32_t program);
     int32_t program();
     std::string programName();
-    void setProgramName(const std::string& name);
+    void setProgramName(const std::string &name);
     std::vector<uint8_t> getChunk(ChunkKind kind);
     intptr_t setChunk(std::span<const uint8_t> bytes, ChunkKind kind);
 
@@ -115,39 +115,40 @@ class TestHost {
     void closeEditor();
 
     // Audio. All four spans have the same length, which may be zero. Accumulating adds to the
-    // outputs through AEffect::process.
+    // outputs through AEffect::process. A plug-in with one input hears the left channel; one
+    // with one output fills both.
     void processReplacing(std::span<const float> inLeft, std::span<const float> inRight,
                           std::span<float> outLeft, std::span<float> outRight);
     void process(std::span<const float> inLeft, std::span<const float> inRight,
                  std::span<float> outLeft, std::span<float> outRight);
     // Runs a whole signal through in blocks, advancing the timeline after each block.
-    StereoSignal processSignal(const StereoSignal& input, int32_t blockFrames,
+    StereoSignal processSignal(const StereoSignal &input, int32_t blockFrames,
                                ProcessMode mode = ProcessMode::Replacing);
 
     // MIDI and other events through effProcessEvents.
     intptr_t sendMidi(std::span<const MidiMessage> messages);
-    intptr_t sendEvents(std::span<vst2::VstEvent* const> events);
+    intptr_t sendEvents(std::span<vst2::VstEvent *const> events);
 
     // What the plug-in asked of the host.
-    Timeline& timeline() { return timeline_; }
+    Timeline &timeline() { return timeline_; }
     std::vector<Automation> automations() const;
     void clearAutomations();
     int callbackCount(int32_t opcode) const;
     int wantMidiCount() const { return callbackCount(vst2::audioMasterWantMidi); }
 
-  private:
-    static intptr_t callback(vst2::AEffect* effect, int32_t opcode, int32_t index,
-                             intptr_t value, void* ptr, float opt);
-    intptr_t answer(int32_t opcode, void* ptr);
-    vst2::AEffect* live() const;
+private:
+    static intptr_t callback(vst2::AEffect *effect, int32_t opcode, int32_t index, intptr_t value,
+                             void *ptr, float opt);
+    intptr_t answer(int32_t opcode, void *ptr);
+    vst2::AEffect *live() const;
     std::string readString(int32_t opcode, int32_t index);
     std::optional<vst2::VstPinProperties> pinProperties(int32_t opcode, int32_t index);
     void run(ProcessMode mode, std::span<const float> inLeft, std::span<const float> inRight,
              std::span<float> outLeft, std::span<float> outRight);
 
     std::filesystem::path path_;
-    void* library_ = nullptr;
-    vst2::AEffect* effect_ = nullptr;
+    void *library_ = nullptr;
+    vst2::AEffect *effect_ = nullptr;
     int32_t blockSize_ = 512;
     Timeline timeline_;
     vst2::VstTimeInfo timeInfo_{};
@@ -160,8 +161,8 @@ class TestHost {
 
     std::vector<std::vector<float>> inputBuffers_;
     std::vector<std::vector<float>> outputBuffers_;
-    std::vector<float*> inputPointers_;
-    std::vector<float*> outputPointers_;
+    std::vector<float *> inputPointers_;
+    std::vector<float *> outputPointers_;
 };
 
 } // namespace frakle::tools

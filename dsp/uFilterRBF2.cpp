@@ -1,0 +1,130 @@
+// Biquad coefficients after the well-known cookbook formulas; mode B takes its bandwidth with a
+// decimal logarithm, which makes it strongly resonant at high Q settings.
+#include "dsp/uFilterRBF2.h"
+
+#include <cmath>
+
+namespace frakle::dsp {
+
+namespace {
+constexpr double kPi = 3.14159265358979323846;
+} // namespace
+
+TFilterRBF2::TFilterRBF2() { computeCoefficients(); }
+
+void TFilterRBF2::SetType(int type) {
+    if (type < kOff || type > kNotch || type == GetType()) {
+        return;
+    }
+    type_.store(static_cast<uint8_t>(type), std::memory_order_relaxed);
+    requestRecompute();
+}
+
+void TFilterRBF2::SetCutoff(float v) {
+    cutoffTarget_.store(static_cast<float>(20.0 * std::pow(1000.0, static_cast<double>(v)) + 20.0),
+                        std::memory_order_relaxed);
+}
+
+void TFilterRBF2::SetQ(float v) {
+    qTarget_.store(static_cast<float>(1.0 - 0.95 * static_cast<double>(v)),
+                   std::memory_order_relaxed);
+}
+
+void TFilterRBF2::SetResonant(float v) {
+    resonant_.store(v >= 0.5f, std::memory_order_relaxed);
+    requestRecompute();
+}
+
+void TFilterRBF2::SetSampleRate(double rate) {
+    if (!(rate > 0.0)) {
+        return;
+    }
+    sampleRate_.store(rate, std::memory_order_relaxed);
+    const int32_t interval = static_cast<int32_t>(std::nearbyint(8.0 * rate / 44100.0));
+    updateInterval_.store(interval < 1 ? 1 : interval, std::memory_order_relaxed);
+    requestRecompute();
+}
+
+TFilterRBF2::Coefficients TFilterRBF2::coefficients() const {
+    return {c_[0], c_[1], c_[2], c_[3], c_[4]};
+}
+
+void TFilterRBF2::computeCoefficients() {
+    const int type = GetType();
+    if (type == kOff) {
+        return; // the last coefficients stay
+    }
+    const double rate = sampleRate_.load(std::memory_order_relaxed);
+    const double w0 = 2.0 * kPi * static_cast<double>(cutoff_) / rate;
+    const double sn = std::sin(w0);
+    const double cs = std::cos(w0);
+    const double q = q_;
+    double alpha = sn / (2.0 * q);
+    if (resonant()) {
+        alpha = sn * std::sinh(std::log10(2.0) / 2.0 * q * w0 / sn);
+    }
+    double b0 = 0.0;
+    double b1 = 0.0;
+    double b2 = 0.0;
+    switch (type) {
+    case kLowpass:
+        b0 = (1.0 - cs) / 2.0;
+        b1 = 1.0 - cs;
+        b2 = (1.0 - cs) / 2.0;
+        break;
+    case kHighpass:
+        b0 = (1.0 + cs) / 2.0;
+        b1 = -(1.0 + cs);
+        b2 = (1.0 + cs) / 2.0;
+        break;
+    case kBandpass:
+        b0 = sn / 2.0;
+        b1 = 0.0;
+        b2 = -sn / 2.0;
+        break;
+    default: // notch
+        b0 = 1.0;
+        b1 = -2.0 * cs;
+        b2 = 1.0;
+        break;
+    }
+    const double a0 = 1.0 + alpha;
+    c_[0] = static_cast<float>(b0 / a0);
+    c_[1] = static_cast<float>(b1 / a0);
+    c_[2] = static_cast<float>(b2 / a0);
+    c_[3] = static_cast<float>(-2.0 * cs / a0);
+    c_[4] = static_cast<float>((1.0 - alpha) / a0);
+}
+
+float TFilterRBF2::Channel::process(float x, const float *c) {
+    const double y = static_cast<double>(c[0]) * x + static_cast<double>(c[1]) * x1 +
+                     static_cast<double>(c[2]) * x2 - static_cast<double>(c[3]) * y1 -
+                     static_cast<double>(c[4]) * y2;
+    const auto out = static_cast<float>(y);
+    x2 = x1;
+    x1 = x;
+    y2 = y1;
+    y1 = out;
+    return out;
+}
+
+void TFilterRBF2::ProcessStereo(float &left, float &right) {
+    left += 1e-24f;
+    right += 1e-24f;
+    if (recompute_.load(std::memory_order_relaxed)) {
+        recompute_.store(false, std::memory_order_relaxed);
+        computeCoefficients();
+    }
+    if (updateCounter_ == 0) {
+        cutoff_ = SlewTo(50.0f, cutoffTarget_.load(std::memory_order_relaxed), cutoff_);
+        q_ = SlewTo(0.01f, qTarget_.load(std::memory_order_relaxed), q_);
+        computeCoefficients();
+    }
+    if (++updateCounter_ >= updateInterval()) {
+        updateCounter_ = 0;
+    }
+    left = left_.process(left, c_);
+    right = right_.process(right, c_);
+}
+
+} // namespace frakle::dsp
