@@ -52,8 +52,8 @@ void APlugin::commonChunkTail() {
     const TProgramRecord &rec = record();
     const uint8_t pattern = Load(rec.currentPattern);
     if (pattern < kNumPatterns) {
-        loadedSolo_ = Load(rec.patternSolo[pattern]);
-        loadedGlobal_ = Load(rec.patternGlobal[pattern]);
+        loadedSolo_ = LoadEffectIndex(rec.patternSolo[pattern]);
+        loadedGlobal_ = LoadEffectIndex(rec.patternGlobal[pattern]);
     }
     programLoad();
 }

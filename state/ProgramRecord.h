@@ -121,6 +121,12 @@ template <class T> inline void Store(T &field, T value) {
     std::atomic_ref<T>(field).store(value, std::memory_order_relaxed);
 }
 
+// A signed effect-index byte (-1 none) widened with its sign.
+inline int32_t LoadEffectIndex(const int8_t& field) {
+    const int8_t value = Load(field);
+    return value;
+}
+
 // The f32 field at a byte offset of the record (offsets from the parameter table).
 inline float &FloatAt(TProgramRecord &record, int offset) {
     return *reinterpret_cast<float *>(reinterpret_cast<char *>(&record) + offset);

@@ -116,8 +116,8 @@ void APlugin::loadPattern(int32_t p) {
     for (int k = 0; k < kMaxSteps; ++k) {
         engine_.setStepCode(k, Load(rec.patternSteps[p][k]));
     }
-    soloEffect_.store(Load(rec.patternSolo[p]), std::memory_order_relaxed);
-    pendingGlobal_.store(Load(rec.patternGlobal[p]), std::memory_order_relaxed);
+    soloEffect_.store(LoadEffectIndex(rec.patternSolo[p]), std::memory_order_relaxed);
+    pendingGlobal_.store(LoadEffectIndex(rec.patternGlobal[p]), std::memory_order_relaxed);
     delayRefresh_.store(true, std::memory_order_relaxed);
     currentPattern_.store(p, std::memory_order_relaxed);
     engine_.setStepCount(Load(rec.stepCount));
