@@ -1,5 +1,8 @@
 // What a host learns about the plug-in: record fields, dispatcher answers, pins and the editor.
 #include "PluginFixture.h"
+#include "state/ProgramRecord.h"
+
+#include <dlfcn.h>
 
 namespace frakle::plugin_tests {
 namespace {
@@ -125,6 +128,40 @@ TEST(Instances, ManyLiveSideBySide) {
         EXPECT_FLOAT_EQ(hosts[static_cast<size_t>(i)]->getParameter(0),
                         0.25f * static_cast<float>(i));
     }
+}
+
+} // namespace
+} // namespace frakle::plugin_tests
+
+namespace frakle::plugin_tests {
+namespace {
+
+intptr_t oldHost(vst2::AEffect *, int32_t, int32_t, intptr_t, void *, float) { return 0; }
+
+TEST(EntryPoints, BothSymbolsMakeInstancesAndRefuseOldOrMissingHosts) {
+    void *library = dlopen(FRAKLE_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    for (const char *symbol : {"VSTPluginMain", "main"}) {
+        auto entry = reinterpret_cast<vst2::EntryProc>(dlsym(library, symbol));
+        ASSERT_NE(entry, nullptr) << symbol;
+        EXPECT_EQ(entry(oldHost), nullptr) << symbol; // a host that answers version 0
+        EXPECT_EQ(entry(nullptr), nullptr) << symbol;
+    }
+    // Nothing else is visible from outside.
+    EXPECT_EQ(dlsym(library, "createEffectInstance"), nullptr);
+    dlclose(library);
+}
+
+TEST(EntryPoints, ANewInstanceHoldsTheDefaultProgram) {
+    tools::TestHost host(FRAKLE_PLUGIN_PATH);
+    const state::TProgramRecord defaults = state::MakeDefaultRecord();
+    std::vector<uint8_t> expected(sizeof defaults);
+    std::memcpy(expected.data(), &defaults, sizeof defaults);
+    EXPECT_EQ(host.getChunk(tools::ChunkKind::Preset), expected);
+    // The host-visible values follow the record: "FraklAmt" 1.0, "RetrgSpd" 0.2, "Pattern" 0.
+    EXPECT_EQ(host.getParameter(1), 1.0f);
+    EXPECT_EQ(host.getParameter(6), 0.2f);
+    EXPECT_EQ(host.getParameter(2), 0.0f);
 }
 
 } // namespace
