@@ -149,6 +149,10 @@ void TEngine::applyBlockTiming(const BlockTiming &timing) {
         samplesPerMs_.store(nearest(rate / 1000.0), std::memory_order_relaxed);
         lastSampleRate_ = rate;
         fadeLength_ = nearest(128.0 * static_cast<double>(rateFactor_));
+        masterFilter_.SetSampleRate(rate);
+        for (EffectState &effect : effects_) {
+            effect.filter.SetSampleRate(rate);
+        }
         updateTiming();
         updateStepLengths();
     }
@@ -200,9 +204,10 @@ void TEngine::processSample(float &left, float &right) {
     const int32_t last = sequenceLength_ - 1;
     stepPosition_ = std::clamp(stepPosition_, 0, last);
     patternPosition_ = std::clamp(patternPosition_, 0, last);
+    const state::TProgramRecord &rec = record_;
 
-    const float curL = left + 1e-24f;
-    const float curR = right + 1e-24f;
+    const float dry[2] = {left + 1e-24f, right + 1e-24f};
+    float cur[2] = {dry[0], dry[1]};
 
     bool playing = transportPlaying_.load(std::memory_order_relaxed);
     if (ignoreTransport()) {
@@ -210,24 +215,173 @@ void TEngine::processSample(float &left, float &right) {
         transportPlaying_.store(true, std::memory_order_relaxed);
     }
     if (!playing) {
-        stoppedSample();
+        stoppedSample(cur, dry);
+        left = cur[0];
+        right = cur[1];
         return;
     }
 
-    stepClock(ppq_);
+    if (prime_) {
+        stage1_.previous[0] = stage2_.previous[0] = cur[0];
+        stage1_.previous[1] = stage2_.previous[1] = cur[1];
+        prime_ = false;
+    }
+    if (stepClock(ppq_)) {
+        eventStart();
+    }
+
     const auto pos = static_cast<size_t>(patternPosition_);
     historySource_ = HistorySource::Input;
-    inputHistory_[0][pos] = curL;
-    inputHistory_[1][pos] = curR;
+    inputHistory_[0][pos] = cur[0];
+    inputHistory_[1][pos] = cur[1];
+
+    // The delay lines hear every sample, whatever plays.
+    const float delayedA[2] = {cur[0], cur[1]};
+
+    const int32_t limit = jumpDeclickLimit();
+    runSlot(stepEffect_.load(std::memory_order_relaxed), cur, delayedA);
+    stage1_.process(cur, stepPosition_, stepLength_, limit, declickArmed_);
+
+    const float delayedB[2] = {cur[0], cur[1]};
     historySource_ = HistorySource::Chain;
-    chainHistory_[0][pos] = curL;
-    chainHistory_[1][pos] = curR;
+    chainHistory_[0][pos] = cur[0];
+    chainHistory_[1][pos] = cur[1];
+    runSlot(globalEffect_.load(std::memory_order_relaxed), cur, delayedB);
+
+    if (envelopeLevel_ < 1.0f) {
+        ApplyEnvelope(cur);
+    }
+    stage2_.process(cur, stepPosition_, stepLength_, limit, declickArmed_);
+    MasterSection(cur, dry);
+    stopFade_ = 256;
     advancePositions();
+    (void)rec;
+    Clip(cur);
+    left = cur[0];
+    right = cur[1];
 }
 
-void TEngine::stoppedSample() {
+void TEngine::stoppedSample(float *cur, const float *dry) {
     lastStepIndex_ = -1;
+    prime_ = true;
     resync_ = true;
+    // Nothing plays while stopped, so a resume on a tied step starts no effect.
+    stepEffect_.store(kNone, std::memory_order_relaxed);
+    MasterSection(cur, dry);
+    if (stopFade_ >= 0) {
+        const float g = static_cast<float>(stopFade_) * (1.0f / 256.0f);
+        cur[0] = g * stage1_.previous[0];
+        cur[1] = g * stage1_.previous[1];
+        --stopFade_;
+    } else {
+        stage1_.previous[0] = 0.0f;
+        stage1_.previous[1] = 0.0f;
+        prime_ = true;
+    }
+    Clip(cur);
+}
+
+void TEngine::runSlot(int32_t e, float *cur, const float *delayed) {
+    if (!IsEffect(e)) {
+        return; // no effect, none, or a code beyond the effects: the signal passes
+    }
+    float wet[2] = {cur[0], cur[1]};
+    if (e == kDelay) {
+        const float mix = state::Load(record_.effects[kDelay].mix);
+        if (mix >= 1.0f) {
+            wet[0] = delayed[0];
+            wet[1] = delayed[1];
+        } else {
+            wet[0] = mix * delayed[0] + (1.0f - mix) * cur[0];
+            wet[1] = mix * delayed[1] + (1.0f - mix) * cur[1];
+        }
+    }
+    OutputStage(e, cur, wet[0], wet[1]);
+}
+
+void TEngine::eventStart() {
+    const state::TProgramRecord &rec = record_;
+    const int32_t global = pendingGlobal();
+    globalEffect_.store(global, std::memory_order_relaxed);
+    if (delayRefresh_.load(std::memory_order_relaxed) && global == kDelay) {
+        delayRefresh_.store(false, std::memory_order_relaxed);
+    }
+    if (timingRefresh_.load(std::memory_order_relaxed)) {
+        timingRefresh_.store(false, std::memory_order_relaxed);
+        updateTiming();
+    }
+    if (poolDirty_.load(std::memory_order_relaxed)) {
+        buildRandomPool();
+    }
+
+    const double setting = state::Load(rec.noClickIn);
+    const int32_t d = static_cast<int32_t>(std::floor(setting * 256.0 * rateFactor_));
+    declick_ = std::max(1, std::min(d, stepLength_));
+    declickReciprocal_ = 1.0f / static_cast<float>(declick_);
+
+    // The same song position and seed always make the same choices.
+    const double seed = state::Load(rec.randomSeed);
+    const auto a = static_cast<uint32_t>(static_cast<int64_t>(std::floor(9371521.371371737 * seed)));
+    const auto b = static_cast<uint32_t>(
+        static_cast<int64_t>(std::floor(3719.3736353437 * static_cast<double>(absoluteStep_))));
+    random_.setSeed((a + b) & 0x7FFFFFFFU);
+
+    int32_t effect = soloEffect();
+    if (effect < 0) {
+        const uint8_t code = stepCode(eventStep_);
+        effect = code == kCodeRandom ? pool_[random_.next(static_cast<uint32_t>(poolSize_))]
+                                     : static_cast<int32_t>(code) - kCodeFirstEffect;
+    }
+    if (effect == global) {
+        effect = kNone;
+    }
+    stepEffect_.store(effect, std::memory_order_relaxed);
+    declickArmed_ = true;
+    eventCount_.store(eventCount_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+}
+
+void TEngine::setWeight(int index, int32_t weight) {
+    if (index < 0 || index > kNoEffect) {
+        return;
+    }
+    weights_[index].store(weight, std::memory_order_relaxed);
+    poolDirty_.store(true, std::memory_order_relaxed);
+}
+
+int32_t TEngine::weight(int index) const {
+    return index >= 0 && index <= kNoEffect ? weights_[index].load(std::memory_order_relaxed) : 0;
+}
+
+void TEngine::buildRandomPool() {
+    poolDirty_.store(false, std::memory_order_relaxed);
+    size_t n = 0;
+    for (int e = 0; e <= kNoEffect; ++e) {
+        for (int32_t k = weight(e); k > 0 && n < kPoolCapacity; --k) {
+            pool_[n++] = e;
+        }
+    }
+    if (n == 0) {
+        pool_[n++] = kNoEffect;
+    }
+    poolSize_ = static_cast<int32_t>(n);
+}
+
+void TEngine::setJumpDeclickLimit(int32_t limit) {
+    jumpLimit_.store(std::clamp(limit, 1, DeclickStage::kTailSize - 1), std::memory_order_relaxed);
+}
+
+void TEngine::ApplyEnvelope(float *x) const {
+    const int32_t p = stepPosition_;
+    const int32_t n = envelopeLength_;
+    if (n < p || p > stepLength_) {
+        x[0] *= envelopeLevel_;
+        x[1] *= envelopeLevel_;
+    }
+    if (n >= p) {
+        const float g = static_cast<float>(n - p) * envelopeSlope_ + envelopeLevel_;
+        x[0] = std::clamp(x[0] * g, -1.0f, 1.0f);
+        x[1] = std::clamp(x[1] * g, -1.0f, 1.0f);
+    }
 }
 
 void TEngine::advancePositions() {
@@ -268,6 +422,7 @@ bool TEngine::stepClock(double ppq) {
     if (index != lastStepIndex_) {
         if (stepCode(index) > kCodeTie && !triggerLatch_) {
             started = true;
+            eventStep_ = index;
             triggerLatch_ = true;
             stepPosition_ = 0;
             stepLength_ = std::min(eventLength(index), sequenceLength_);

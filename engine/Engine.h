@@ -3,9 +3,13 @@
 // written by the UI and MIDI threads and are atomics read and written whole.
 #pragma once
 
+#include "dsp/uFilterRBF2.h"
+#include "engine/Declick.h"
+#include "engine/EffectState.h"
 #include "engine/Random.h"
 #include "state/ProgramRecord.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <vector>
@@ -23,6 +27,25 @@ struct BlockTiming {
 
 // Step codes.
 enum : uint8_t { kCodeTie = 0, kCodeRandom = 1, kCodeFirstEffect = 2, kCodeOff = 11 };
+
+// Effect numbering of the sequencer.
+enum : int32_t {
+    kTapeStop = 0,
+    kModulator,
+    kRetrigger,
+    kShuffler,
+    kReverser,
+    kCrusher,
+    kGater,
+    kDelay,
+    kStretcher,
+    kNoEffect = 9,
+    kNone = -1,
+};
+constexpr int kNumEffects = 9;
+
+// Whether an effect index names one of the nine effects.
+constexpr bool IsEffect(int32_t e) { return e >= 0 && e < kNumEffects; }
 
 class TEngine {
 public:
@@ -51,6 +74,32 @@ public:
 
     // The host switched the plug-in on: the event and history restart at the next block.
     void requestRestart() { restartRequested_.store(true, std::memory_order_relaxed); }
+
+    // Effect choice (shared). Weights 0 … 8 belong to the effects, 9 to "no effect".
+    void setWeight(int index, int32_t weight);
+    int32_t weight(int index) const;
+    void buildRandomPool();
+    int32_t poolSize() const { return poolSize_; }
+    int32_t poolEntry(int32_t i) const { return pool_[static_cast<size_t>(i)]; }
+    void setSoloEffect(int32_t e) { soloEffect_.store(e, std::memory_order_relaxed); }
+    int32_t soloEffect() const { return soloEffect_.load(std::memory_order_relaxed); }
+    void setPendingGlobal(int32_t e) { pendingGlobal_.store(e, std::memory_order_relaxed); }
+    int32_t pendingGlobal() const { return pendingGlobal_.load(std::memory_order_relaxed); }
+    int32_t globalEffect() const { return globalEffect_.load(std::memory_order_relaxed); }
+    int32_t stepEffect() const { return stepEffect_.load(std::memory_order_relaxed); }
+    void requestDelayRefresh() { delayRefresh_.store(true, std::memory_order_relaxed); }
+    void requestTimingRefresh() { timingRefresh_.store(true, std::memory_order_relaxed); }
+    // J: the longest jump de-click tail, from the de-click setting and the current rate.
+    void setJumpDeclickLimit(int32_t limit);
+    int32_t jumpDeclickLimit() const { return jumpLimit_.load(std::memory_order_relaxed); }
+    int32_t declickLength() const { return declick_; }
+    float declickReciprocal() const { return declickReciprocal_; }
+    uint32_t eventCount() const { return eventCount_.load(std::memory_order_relaxed); }
+
+    EffectState& effectState(int e) { return effects_[static_cast<size_t>(e)]; }
+    dsp::TFilterRBF2& effectFilter(int e) { return effects_[static_cast<size_t>(e)].filter; }
+    dsp::TFilterRBF2& masterFilter() { return masterFilter_; }
+    TRandom& random() { return random_; }
 
     // Step table (shared).
     void setStepCode(int step, uint8_t code);
@@ -90,10 +139,19 @@ public:
     enum class HistorySource : uint8_t { None = 0, Chain = 1, Input = 2 };
     const std::vector<float> &history(HistorySource source, int channel) const;
 
+    // The output stage of effect e (0 … 8): filter, pan, mix and volume.
+    void OutputStage(int32_t e, float *dest, float wetL, float wetR);
+    // Overdrive, master filter, output mix against the dry input, output volume.
+    void MasterSection(float *cur, const float *dry);
+    void Clip(float *cur) const;
+    void ApplyEnvelope(float *x) const;
+
 private:
     void applyBlockTiming(const BlockTiming &timing);
-    void stoppedSample();
+    void stoppedSample(float *cur, const float *dry);
     void advancePositions();
+    void eventStart();
+    void runSlot(int32_t e, float *cur, const float *delayed);
 
     const state::TProgramRecord &record_;
     TRandom &random_;
@@ -120,6 +178,7 @@ private:
     std::atomic<int32_t> stepCount_{64}; // shared
     std::atomic<int32_t> stepIndex_{0};  // shared
     int32_t lastStepIndex_ = -1;
+    int32_t eventStep_ = 0; // the step at which the current event started
     int32_t sampleInStep_ = 0;
     bool triggerLatch_ = false;
     bool patternStartLatch_ = false;
@@ -130,6 +189,36 @@ private:
     int32_t patternPosition_ = 0;
     std::atomic<bool> patternReady_{true};      // shared
     std::atomic<bool> restartRequested_{false}; // shared
+
+    // Effect choice.
+    static constexpr size_t kPoolCapacity = 1024; // above the largest possible total weight
+    std::atomic<int32_t> weights_[10] = {};        // shared
+    std::array<int32_t, kPoolCapacity> pool_{};
+    int32_t poolSize_ = 0;
+    std::atomic<bool> poolDirty_{true};        // shared
+    std::atomic<int32_t> soloEffect_{-1};      // shared
+    std::atomic<int32_t> pendingGlobal_{-1};   // shared
+    std::atomic<int32_t> globalEffect_{-1};    // shared (read by the editor)
+    std::atomic<int32_t> stepEffect_{-1};      // shared (read by the editor)
+    std::atomic<bool> delayRefresh_{true};     // shared
+    std::atomic<bool> timingRefresh_{false};   // shared
+    std::atomic<uint32_t> eventCount_{0};      // shared (read by tests and the editor)
+
+    // Effects and the master section.
+    std::array<EffectState, kNumEffects> effects_;
+    dsp::TFilterRBF2 masterFilter_;
+    float smoothedOutputMix_ = 1.0f;
+    float smoothedOutputVolume_ = 1.0f;
+
+    // De-click.
+    int32_t declick_ = 1; // D
+    float declickReciprocal_ = 1.0f;
+    bool declickArmed_ = false;
+    bool prime_ = true;
+    std::atomic<int32_t> jumpLimit_{256}; // J, shared
+    DeclickStage stage1_;
+    DeclickStage stage2_;
+    int32_t stopFade_ = 0;
 
     // Step envelope.
     int32_t envelopeLength_ = 0;

@@ -85,6 +85,9 @@ void AudioEffect::setBlockSize(int32_t blockSize) {
 }
 
 void AudioEffect::setParameterAutomated(int32_t index, float value) {
+    if (std::isnan(value)) {
+        return;
+    }
     setParameter(index, value);
     callHost(vst2::audioMasterAutomate, index, 0, nullptr, value);
 }

@@ -2,6 +2,7 @@
 #include "state/uPlugin.h"
 
 #include "engine/Denormals.h"
+#include "midi/MidiMap.h"
 #include "state/ParameterTable.h"
 
 #include <algorithm>
@@ -11,6 +12,8 @@
 #include <memory>
 
 namespace frakle::state {
+
+double localDays(); // the randomisers' wall clock
 
 namespace {
 
@@ -57,11 +60,13 @@ uint32_t counterSeed() {
 
 APlugin::APlugin(vst2::HostCallback audioMaster)
     : TVstTemplate(audioMaster, kNumParams, kNumPrograms, makeIdentity(), &kFormClass),
-      random_(counterSeed()), engine_(store_.record(), random_) {
+      random_(counterSeed()), engine_(store_.record(), random_), wallClock_(localDays) {
     store_.writeRecord(MakeDefaultRecord());
     finishConstruction();
     templateEditor()->setIdleHandler(editorIdle);
+    engine_.buildRandomPool();
     engine_.prepare();
+    localDays(); // reads the time zone now, on the UI thread
 }
 
 APlugin::~APlugin() = default;
@@ -77,6 +82,9 @@ void APlugin::initParameterTable() {
 // --- parameters ----------------------------------------------------------------------------
 
 void APlugin::setParameter(int32_t index, float value) {
+    if (std::isnan(value)) {
+        return; // not a value: nothing is stored and nothing happens
+    }
     TVstTemplate::setParameter(index, value);
     value = clampValue(value);
     if (index < 0 || index >= kNumParams) {
@@ -87,13 +95,14 @@ void APlugin::setParameter(int32_t index, float value) {
     switch (info.kind) {
     case ParamKind::Stored:
         Store(FloatAt(rec, info.recordOffset), value);
+        applyEffectParameter(index, value);
         break;
     case ParamKind::PatternSelector:
         // A value arriving while another thread's switch is still under way is dropped.
         if (engine_.patternReady()) {
             engine_.clearPatternReady();
-            const int32_t p =
-                std::clamp(static_cast<int32_t>(std::floor(value * 15.0)), 0, kNumPatterns - 1);
+            const int32_t p = std::clamp(static_cast<int32_t>(std::floor(value * 15.0)), 0,
+                                         kNumPatterns - 1);
             Store(rec.currentPattern, static_cast<uint8_t>(p));
             loadPattern(p);
         }
@@ -106,8 +115,105 @@ void APlugin::setParameter(int32_t index, float value) {
         }
         break;
     case ParamKind::Button:
+        if (value > 0.5f) {
+            if (index < kFirstInitFx) {
+                RandomiseEffectParameters(index - kFirstRandFx);
+            } else {
+                InitialiseEffectParameters(index - kFirstInitFx);
+            }
+            setParameterAutomated(index, 0.0f);
+        }
         break;
     }
+}
+
+// What a stored setting sets off beyond its record field.
+void APlugin::applyEffectParameter(int32_t index, float value) {
+    const TProgramRecord &rec = record();
+    const auto filterType = [](float v) { return static_cast<int>(std::floor(v * 4.0f)); };
+    switch (index) {
+    case kFraklAmt:
+        for (int32_t e = 0; e <= engine::kNumEffects; ++e) {
+            updateWeight(e);
+        }
+        return;
+    case 6:  // "RetrgSpd"
+    case 22: // "RevMode"
+    case 14: // "StretDiv"
+    case 15: // "StretAmt"
+    case 27: // "StretXFd"
+        engine_.effectState(index == 6 ? engine::kRetrigger
+                            : index == 22 ? engine::kReverser
+                                          : engine::kStretcher)
+            .recompute.store(true, std::memory_order_relaxed);
+        return;
+    case 7: // "RevLeft": "RevRight" follows it up
+        engine_.effectState(engine::kReverser).recompute.store(true, std::memory_order_relaxed);
+        if (value > Load(rec.effects[engine::kReverser].param2)) {
+            setParameterAutomated(8, value);
+        }
+        return;
+    case 8: // "RevRight": "RevLeft" follows it down
+        engine_.effectState(engine::kReverser).recompute.store(true, std::memory_order_relaxed);
+        if (value < Load(rec.effects[engine::kReverser].param1)) {
+            setParameterAutomated(7, value);
+        }
+        return;
+    case 16: // "ShuflMin"
+        if (value > Load(rec.effects[engine::kShuffler].param2)) {
+            setParameterAutomated(17, value);
+        }
+        return;
+    case 17: // "ShuflMax"
+        if (value < Load(rec.effects[engine::kShuffler].param1)) {
+            setParameterAutomated(16, value);
+        }
+        return;
+    case 32:
+        engine_.masterFilter().SetType(filterType(value));
+        return;
+    case 33:
+        engine_.masterFilter().SetCutoff(value);
+        return;
+    case 34:
+        engine_.masterFilter().SetQ(value);
+        return;
+    default:
+        break;
+    }
+    if (index >= kFirstEffectParam && index < kFirstEffectParam + 7 * engine::kNumEffects) {
+        const int32_t e = (index - kFirstEffectParam) / 7;
+        switch ((index - kFirstEffectParam) % 7) {
+        case 0:
+            updateWeight(e);
+            break;
+        case 1:
+            engine_.effectFilter(e).SetType(filterType(value));
+            break;
+        case 2:
+            engine_.effectFilter(e).SetCutoff(value);
+            break;
+        case 3:
+            engine_.effectFilter(e).SetQ(value);
+            break;
+        default:
+            break; // pan, mix and volume are read from the record as the audio runs
+        }
+    }
+}
+
+// Weight of effect e (0 … 8) or of "no effect" (9) from the probabilities and "FraklAmt".
+void APlugin::updateWeight(int32_t effect) {
+    const TProgramRecord &rec = record();
+    const double amount = Load(rec.masterProb);
+    int32_t weight = 0;
+    if (effect == engine::kNoEffect) {
+        weight = 900 - static_cast<int32_t>(std::floor(amount * 900.0));
+    } else {
+        const double probability = Load(rec.effects[effect].prob);
+        weight = static_cast<int32_t>(std::floor(probability * 100.0 * amount));
+    }
+    engine_.setWeight(effect, weight);
 }
 
 void APlugin::loadPattern(int32_t p) {
@@ -116,34 +222,90 @@ void APlugin::loadPattern(int32_t p) {
     for (int k = 0; k < kMaxSteps; ++k) {
         engine_.setStepCode(k, Load(rec.patternSteps[p][k]));
     }
-    soloEffect_.store(LoadEffectIndex(rec.patternSolo[p]), std::memory_order_relaxed);
-    pendingGlobal_.store(LoadEffectIndex(rec.patternGlobal[p]), std::memory_order_relaxed);
-    delayRefresh_.store(true, std::memory_order_relaxed);
+    engine_.setSoloEffect(LoadEffectIndex(rec.patternSolo[p]));
+    engine_.setPendingGlobal(LoadEffectIndex(rec.patternGlobal[p]));
+    engine_.requestDelayRefresh();
     currentPattern_.store(p, std::memory_order_relaxed);
+    const int32_t before = engine_.stepCount();
     engine_.setStepCount(Load(rec.stepCount));
+    if (engine_.stepCount() != before) {
+        engine_.requestTimingRefresh(); // the sequence length follows at the next event
+    }
     engine_.updateStepLengths();
+    requestEditor(kRefreshSequencer);
 }
 
 void APlugin::solo(int32_t effect, bool forced) {
-    const int32_t current = soloEffect();
+    const int32_t current = engine_.soloEffect();
     const int32_t next = forced ? effect : (effect == current ? -1 : effect);
-    soloEffect_.store(next, std::memory_order_relaxed);
+    engine_.setSoloEffect(next);
     Store(record().patternSolo[currentPattern()], static_cast<int8_t>(next));
-    const int32_t pending = pendingGlobalEffect();
+    const int32_t pending = engine_.pendingGlobal();
     if (pending == next && pending != -1) {
         global(-1, true);
     }
+    requestEditor(kRefreshSoloSwitches | kRefreshGlobalSwitches);
 }
 
 void APlugin::global(int32_t effect, bool forced) {
-    delayRefresh_.store(true, std::memory_order_relaxed);
-    const int32_t pending = pendingGlobalEffect();
-    const int32_t next = forced ? effect : (effect == pending ? -1 : effect);
-    pendingGlobal_.store(next, std::memory_order_relaxed);
+    engine_.requestDelayRefresh();
+    int32_t compare = engine_.pendingGlobal();
+    if (compare == -1) {
+        compare = engine_.globalEffect();
+    }
+    const int32_t next = forced ? effect : (effect == compare ? -1 : effect);
+    engine_.setPendingGlobal(next);
     Store(record().patternGlobal[currentPattern()], static_cast<int8_t>(next));
-    if (soloEffect() == next && next != -1) {
+    if (engine_.soloEffect() == next && next != -1) {
         solo(-1, true);
     }
+    requestEditor(kRefreshSoloSwitches | kRefreshGlobalSwitches);
+}
+
+// --- MIDI ----------------------------------------------------------------------------------
+
+bool APlugin::GetMidiEnabled() { return Load(record().midiEnabled) == 1; }
+
+void APlugin::SetMidiEnabled(bool on) {
+    Store(record().midiEnabled, static_cast<uint8_t>(on ? 1 : 0));
+}
+
+void APlugin::MidiLearn(int32_t tag, int32_t controller) {
+    const int32_t parameter = midi::TagToParameter(tag);
+    if (parameter >= 0) {
+        midi::Learn(record(), parameter, controller);
+    }
+    SetMidiLearnTarget(-1);
+    requestEditor(kHideLearnMarkers);
+}
+
+void APlugin::ForgetMidiLearn(int32_t tag) {
+    const int32_t parameter = midi::TagToParameter(tag);
+    if (parameter >= 0) {
+        midi::Forget(record(), parameter);
+    }
+}
+
+int32_t APlugin::processEvents(const host::MidiMessage *messages, int32_t count) {
+    if (!GetMidiEnabled()) {
+        return 1;
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        const midi::MidiAction action = midi::Decode(messages[i].bytes);
+        if (action.kind == midi::MidiAction::Kind::SetParameter) {
+            setParameterAutomated(action.index, action.value);
+        } else if (action.kind == midi::MidiAction::Kind::ControlChange) {
+            const int32_t target = GetMidiLearnTarget();
+            if (target != -1) {
+                MidiLearn(target, action.index);
+            }
+            const int32_t parameter = midi::BoundParameter(record(), action.index);
+            if (parameter >= 0 && parameter < kNumParams) {
+                setParameterAutomated(parameter, action.value);
+            }
+        }
+    }
+    return 1;
 }
 
 // --- programs ------------------------------------------------------------------------------
@@ -182,16 +344,31 @@ void APlugin::programLoad() {
     TProgramRecord &rec = record();
     for (const int16_t index : kProgramLoadOrder) {
         const ParamInfo &info = kParamTable[static_cast<size_t>(index)];
-        const float value = info.kind == ParamKind::PatternSelector
-                                ? static_cast<float>(Load(rec.currentPattern)) / 15.0f
-                                : Load(FloatAt(rec, info.recordOffset));
+        float value = info.kind == ParamKind::PatternSelector
+                          ? static_cast<float>(Load(rec.currentPattern)) / 15.0f
+                          : Load(FloatAt(rec, info.recordOffset));
+        if (std::isnan(value)) {
+            value = info.defaultValue; // a damaged field falls back to its default
+        }
         setParameterAutomated(index, value);
     }
+    applyQModes();
+    requestEditor(kRefreshAll);
     if (loadedSolo_ >= 0) {
         solo(loadedSolo_, true);
     }
     if (loadedGlobal_ >= 0) {
         global(loadedGlobal_, true);
+    }
+}
+
+// The stored Q mode of each filter: entry 0 the master filter, entry e + 1 effect e's.
+void APlugin::applyQModes() {
+    const TProgramRecord &rec = record();
+    const auto mode = [&rec](int i) { return Load(rec.filterQMode[i]) != 0 ? 1.0f : 0.0f; };
+    engine_.masterFilter().SetResonant(mode(0));
+    for (int e = 0; e < engine::kNumEffects; ++e) {
+        engine_.effectFilter(e).SetResonant(mode(e + 1));
     }
 }
 
@@ -256,9 +433,6 @@ void APlugin::processBlock(float **inputs, float **outputs, int32_t frames, bool
     engine_.processBlock(timing, inputs, outputs, frames, accumulate);
 }
 
-int32_t APlugin::processEvents(const host::MidiMessage * /*messages*/, int32_t /*count*/) {
-    return 1;
-}
 
 } // namespace frakle::state
 

@@ -1,7 +1,7 @@
-// APlugin: the plug-in object. Owns the program store, the engine and (later) the DSP objects;
-// turns parameter changes into record writes and engine changes. Parameter and chunk calls come
-// from the host's UI thread (parameters also from its audio thread and from MIDI), process calls
-// from the audio thread.
+// APlugin: the plug-in object. Owns the program store, the engine with its filters, and the
+// random generator; turns parameter changes, programs and MIDI into record writes and engine
+// changes. Parameter and chunk calls come from the host's UI thread (parameters also from its
+// audio thread and from MIDI), process calls from the audio thread.
 #pragma once
 
 #include "engine/Engine.h"
@@ -15,11 +15,22 @@
 
 namespace frakle::state {
 
+// Redraws the model asks of the editor; set from any thread, acted on by the editor's idle call.
+enum EditorRequest : uint32_t {
+    kRefreshAll = 1U << 0,
+    kRefreshSequencer = 1U << 1,
+    kRefreshSoloSwitches = 1U << 2,
+    kRefreshGlobalSwitches = 1U << 3,
+    kHideLearnMarkers = 1U << 4,
+};
+
 class APlugin : public host::TVstTemplate {
 public:
     static constexpr int32_t kNumPrograms = 1;
     static constexpr int kEditorWidth = 844;
     static constexpr int kEditorHeight = 626;
+    // Largest chunk accepted: far beyond any program this plug-in writes.
+    static constexpr int32_t kMaxChunkSize = 16 << 20;
 
     explicit APlugin(vst2::HostCallback audioMaster);
     ~APlugin() override;
@@ -35,31 +46,44 @@ public:
     int32_t setChunk(const void *data, int32_t byteSize, bool isPreset) override;
     void resume() override;
     int32_t processEvents(const host::MidiMessage *messages, int32_t count) override;
-    int32_t beginSetProgram() override { return 0; }
-    int32_t endSetProgram() override { return 0; }
 
     // The record of the current program (fixed address for the plug-in's lifetime).
     TProgramRecord &record() { return store_.record(); }
     engine::TEngine &engine() { return engine_; }
-    engine::TRandom &random() { return random_; }
 
-    // Pushes the current record into the engine and tells the host every value.
+    // Programs and patterns.
     void programLoad();
-    // Writes a fresh default record into the store and pushes it.
     void defaultProgramReset();
-    // Loads pattern p (0 … 15) of the record into the engine.
     void loadPattern(int32_t p);
+    int32_t currentPattern() const { return currentPattern_.load(std::memory_order_relaxed); }
     // Solo and global effect of the current pattern; `forced` sets, otherwise toggles.
     void solo(int32_t effect, bool forced);
     void global(int32_t effect, bool forced);
 
-    int32_t soloEffect() const { return soloEffect_.load(std::memory_order_relaxed); }
-    int32_t pendingGlobalEffect() const { return pendingGlobal_.load(std::memory_order_relaxed); }
-    int32_t currentPattern() const { return currentPattern_.load(std::memory_order_relaxed); }
-    bool editorOpen() const { return editorOpen_.load(std::memory_order_relaxed); }
+    // An effect's own parameters: back to their defaults, or random values from the clock.
+    void InitialiseEffectParameters(int32_t effect);
+    void RandomiseEffectParameters(int32_t effect);
+    // The wall clock the randomisers seed from: local time in days since 30 December 1899.
+    using WallClock = double (*)();
+    void setWallClock(WallClock clock) { wallClock_ = clock; }
 
-    // Largest chunk accepted: far beyond any program this plug-in writes.
-    static constexpr int32_t kMaxChunkSize = 16 << 20;
+    // MIDI learn.
+    void SetMidiLearnTarget(int32_t tag) { learnTarget_.store(tag, std::memory_order_relaxed); }
+    int32_t GetMidiLearnTarget() const { return learnTarget_.load(std::memory_order_relaxed); }
+    void MidiLearn(int32_t tag, int32_t controller);
+    void ForgetMidiLearn(int32_t tag);
+    bool GetMidiEnabled();
+    void SetMidiEnabled(bool on);
+
+    // Editor traffic.
+    void setEditorOpen(bool open) { editorOpen_.store(open, std::memory_order_relaxed); }
+    bool editorOpen() const { return editorOpen_.load(std::memory_order_relaxed); }
+    void requestEditor(uint32_t requests) {
+        editorRequests_.fetch_or(requests, std::memory_order_relaxed);
+    }
+    uint32_t takeEditorRequests() {
+        return editorRequests_.exchange(0, std::memory_order_relaxed);
+    }
 
 protected:
     void initParameterTable() override;
@@ -68,6 +92,9 @@ private:
     void processBlock(float **inputs, float **outputs, int32_t frames, bool accumulate);
     void migrateCcMap();
     void commonChunkTail();
+    void applyQModes();
+    void updateWeight(int32_t effect);
+    void applyEffectParameter(int32_t index, float value);
 
     TProgramStore store_;
     engine::TRandom random_;
@@ -77,11 +104,11 @@ private:
 
     int32_t loadedSolo_ = -1;
     int32_t loadedGlobal_ = -1;
-    std::atomic<int32_t> soloEffect_{-1};
-    std::atomic<int32_t> pendingGlobal_{-1};
     std::atomic<int32_t> currentPattern_{0};
-    std::atomic<bool> delayRefresh_{true};
     std::atomic<bool> editorOpen_{false};
+    std::atomic<uint32_t> editorRequests_{0};
+    std::atomic<int32_t> learnTarget_{-1};
+    WallClock wallClock_;
 };
 
 } // namespace frakle::state
