@@ -1,0 +1,122 @@
+// The sequencer and MIDI as a host drives them: events on coded steps, solo and global slots,
+// pattern notes and learned controllers. Each effect's output volume is set apart so that the
+// output level tells which effect played.
+#include "PluginFixture.h"
+
+#include <cmath>
+
+namespace frakle::plugin_tests {
+namespace {
+
+constexpr size_t kStep = 5512; // samples per sixteenth at 120 bpm, 44.1 kHz
+
+size_t volumeOffset(int effect) { return 88 + 44 * static_cast<size_t>(effect) + 4; }
+
+tools::StereoSignal constant(size_t frames, float value) {
+    tools::StereoSignal s;
+    s.left.assign(frames, value);
+    s.right.assign(frames, value);
+    return s;
+}
+
+float peakBetween(const std::vector<float> &v, size_t from, size_t to) {
+    float peak = 0.0f;
+    for (size_t i = from; i < to; ++i) {
+        peak = std::max(peak, std::fabs(v[i]));
+    }
+    return peak;
+}
+
+using Sequencer = PluginTest;
+
+TEST_F(Sequencer, FourStepPatternSwitchesEffectsOnItsCodedSteps) {
+    auto p = preset();
+    const uint8_t codes[4] = {5, 0, 0, 3}; // shuffler for three steps, then the modulator
+    std::memcpy(p.data() + kPatternSteps, codes, 4);
+    p[kStepCount] = 4;
+    setFloatAt(p, volumeOffset(3), 0.0f); // shuffler silent
+    setFloatAt(p, volumeOffset(1), 1.0f); // modulator twice as loud
+    ASSERT_EQ(host().setChunk(p, tools::ChunkKind::Preset), 2800);
+    host().timeline().playing = true;
+    const auto out = host().processSignal(constant(6 * kStep, 0.25f), 512);
+
+    EXPECT_LT(peakBetween(out.left, 100, 3 * kStep), 1e-6f); // steps 0 … 2: the shuffler
+    EXPECT_EQ(out.left[3 * kStep + 2000], 0.5f);              // step 3: the modulator
+    EXPECT_EQ(out.right[4 * kStep - 1], 0.5f);
+    EXPECT_LT(peakBetween(out.left, 4 * kStep + 100, 6 * kStep), 1e-6f); // the pattern again
+    // The volume glides into each event: no jump from one sample to the next beyond 0.05.
+    for (size_t i = 1; i < out.left.size(); ++i) {
+        ASSERT_LT(std::fabs(out.left[i] - out.left[i - 1]), 0.05f) << i;
+    }
+}
+
+TEST_F(Sequencer, SoloAndGlobalOnTheSameEffectLeaveTheStepSlotEmpty) {
+    auto p = preset();
+    p[kPatternSolo + 1] = 2; // pattern 2: solo and global both the retrigger
+    p[kPatternGlobal + 1] = 2;
+    setFloatAt(p, volumeOffset(2), 0.25f); // gain 0.5 per pass
+    ASSERT_EQ(host().setChunk(p, tools::ChunkKind::Preset), 2800);
+    host().setParameter(2, 1.0f / 15.0f);
+    host().timeline().playing = true;
+    const auto out = host().processSignal(constant(2 * kStep, 0.25f), 512);
+    EXPECT_EQ(out.left[kStep + 1000], 0.125f); // one pass, in the global slot only
+}
+
+TEST_F(Sequencer, StoppingFadesTheLastSampleOutOverTheStopFade) {
+    host().timeline().playing = true;
+    host().processSignal(constant(1000, 0.5f), 500);
+    host().timeline().playing = false;
+    const auto out = host().processSignal(constant(300, 0.1f), 300);
+    EXPECT_EQ(out.left[0], 0.5f);                  // 256/256 of the last playing sample
+    EXPECT_EQ(out.left[128], 0.5f * 128.0f / 256.0f);
+    EXPECT_EQ(out.left[256], 0.0f);
+    EXPECT_EQ(out.left[257], 0.1f);                // then the input through the master section
+}
+
+TEST_F(Sequencer, PatternNotesSwitchPatterns) {
+    host().clearAutomations();
+    host().sendMidi(std::vector<tools::MidiMessage>{{0, {0x90, 55, 100}}});
+    EXPECT_EQ(preset()[kCurrentPattern], 7); // note 48 + k selects pattern index k
+    ASSERT_FALSE(host().automations().empty());
+    EXPECT_EQ(host().automations().back().index, 2);
+    EXPECT_EQ(host().automations().back().value, 0.4669f);
+    host().sendMidi(std::vector<tools::MidiMessage>{{0, {0x9F, 63, 1}}}); // any channel
+    EXPECT_EQ(preset()[kCurrentPattern], 15);
+    EXPECT_EQ(host().getParameter(2), 1.0f);
+    host().sendMidi(std::vector<tools::MidiMessage>{{0, {0x80, 50, 0}}, {0, {0x90, 66, 9}}});
+    EXPECT_EQ(preset()[kCurrentPattern], 15);
+}
+
+TEST_F(Sequencer, SavedControllerBindingsDriveTheirParameters) {
+    auto p = preset();
+    const int16_t retriggerSpeed = 6;
+    std::memcpy(p.data() + kCcMap + 2 * 20, &retriggerSpeed, 2);
+    ASSERT_EQ(host().setChunk(p, tools::ChunkKind::Preset), 2800);
+    host().sendMidi(std::vector<tools::MidiMessage>{{0, {0xB3, 20, 127}}});
+    EXPECT_EQ(host().getParameter(6), 1.0f);
+    host().sendMidi(std::vector<tools::MidiMessage>{{0, {0xB0, 21, 0}}}); // unbound
+    EXPECT_EQ(host().getParameter(6), 1.0f);
+
+    // With MIDI switched off in the program nothing responds.
+    p = preset();
+    p[1813] = 0;
+    ASSERT_EQ(host().setChunk(p, tools::ChunkKind::Preset), 2800);
+    host().sendMidi(std::vector<tools::MidiMessage>{{0, {0xB0, 20, 0}}, {0, {0x90, 50, 100}}});
+    EXPECT_EQ(host().getParameter(6), 1.0f);
+    EXPECT_EQ(preset()[kCurrentPattern], 0);
+}
+
+TEST_F(Sequencer, SysexAndForeignEventsAreIgnored) {
+    char dump[4] = {static_cast<char>(0xF0), 0x7E, 0x00, static_cast<char>(0xF7)};
+    vst2::VstMidiSysexEvent sysex{vst2::kVstSysExType, 48, 0, 0, 4, 0, dump, 0};
+    vst2::VstEvent odd{42, 32, 0, 0, {}};
+    std::vector<vst2::VstEvent *> events{reinterpret_cast<vst2::VstEvent *>(&sysex), &odd,
+                                         nullptr};
+    const auto before = preset();
+    EXPECT_EQ(host().sendEvents(events), 1);
+    EXPECT_EQ(host().dispatch(vst2::effProcessEvents, 0, 0, nullptr), 1);
+    EXPECT_EQ(preset(), before);
+}
+
+} // namespace
+} // namespace frakle::plugin_tests
