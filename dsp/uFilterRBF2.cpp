@@ -2,6 +2,7 @@
 // decimal logarithm, which makes it strongly resonant at high Q settings.
 #include "dsp/uFilterRBF2.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace frakle::dsp {
@@ -55,7 +56,9 @@ void TFilterRBF2::computeCoefficients() {
         return; // the last coefficients stay
     }
     const double rate = sampleRate_.load(std::memory_order_relaxed);
-    const double w0 = 2.0 * kPi * static_cast<double>(cutoff_) / rate;
+    // Keep the cutoff below Nyquist: at low sample rates the top of the range lies above it.
+    const double cutoff = std::min(static_cast<double>(cutoff_), 0.49 * rate);
+    const double w0 = 2.0 * kPi * cutoff / rate;
     const double sn = std::sin(w0);
     const double cs = std::cos(w0);
     const double q = q_;

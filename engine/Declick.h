@@ -19,7 +19,7 @@ struct DeclickStage {
     float fadeReciprocal[2] = {0.0f, 0.0f};
 
     // x: the stage's input pair; p: step position; limit: J; armed: after the first event.
-    void process(float* x, int32_t p, int32_t stepLength, int32_t limit, bool armed) {
+    void process(float *x, int32_t p, int32_t stepLength, int32_t limit, bool armed) {
         const int32_t w = limit < stepLength ? limit : stepLength;
         tailCount = tailCount < 0 ? 0 : (tailCount > limit ? limit : tailCount);
         if (w > p && tailCount > 0 && armed) {
@@ -29,7 +29,8 @@ struct DeclickStage {
                                                   (static_cast<double>(previous[c]) + 1.0));
                     const double len = std::floor(jump * 0.5 * w);
                     fadeLength[c] = len >= kTailSize ? kTailSize : static_cast<int32_t>(len);
-                    fadeReciprocal[c] = fadeLength[c] > 0 ? 1.0f / static_cast<float>(fadeLength[c]) : 0.0f;
+                    fadeReciprocal[c] =
+                        fadeLength[c] > 0 ? 1.0f / static_cast<float>(fadeLength[c]) : 0.0f;
                 }
             }
             if (tailCount > 0) {
@@ -39,7 +40,9 @@ struct DeclickStage {
                 if (p < fadeLength[c]) {
                     float t = static_cast<float>(p) * fadeReciprocal[c];
                     t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
-                    x[c] = t * x[c] + (1.0f - t) * tail[static_cast<size_t>(c)][static_cast<size_t>(tailCount)];
+                    x[c] =
+                        t * x[c] +
+                        (1.0f - t) * tail[static_cast<size_t>(c)][static_cast<size_t>(tailCount)];
                 }
             }
         }

@@ -321,7 +321,8 @@ void TEngine::eventStart() {
 
     // The same song position and seed always make the same choices.
     const double seed = state::Load(rec.randomSeed);
-    const auto a = static_cast<uint32_t>(static_cast<int64_t>(std::floor(9371521.371371737 * seed)));
+    const auto a =
+        static_cast<uint32_t>(static_cast<int64_t>(std::floor(9371521.371371737 * seed)));
     const auto b = static_cast<uint32_t>(
         static_cast<int64_t>(std::floor(3719.3736353437 * static_cast<double>(absoluteStep_))));
     random_.setSeed((a + b) & 0x7FFFFFFFU);

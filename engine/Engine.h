@@ -96,10 +96,10 @@ public:
     float declickReciprocal() const { return declickReciprocal_; }
     uint32_t eventCount() const { return eventCount_.load(std::memory_order_relaxed); }
 
-    EffectState& effectState(int e) { return effects_[static_cast<size_t>(e)]; }
-    dsp::TFilterRBF2& effectFilter(int e) { return effects_[static_cast<size_t>(e)].filter; }
-    dsp::TFilterRBF2& masterFilter() { return masterFilter_; }
-    TRandom& random() { return random_; }
+    EffectState &effectState(int e) { return effects_[static_cast<size_t>(e)]; }
+    dsp::TFilterRBF2 &effectFilter(int e) { return effects_[static_cast<size_t>(e)].filter; }
+    dsp::TFilterRBF2 &masterFilter() { return masterFilter_; }
+    TRandom &random() { return random_; }
 
     // Step table (shared).
     void setStepCode(int step, uint8_t code);
@@ -192,17 +192,17 @@ private:
 
     // Effect choice.
     static constexpr size_t kPoolCapacity = 1024; // above the largest possible total weight
-    std::atomic<int32_t> weights_[10] = {};        // shared
+    std::atomic<int32_t> weights_[10] = {};       // shared
     std::array<int32_t, kPoolCapacity> pool_{};
     int32_t poolSize_ = 0;
-    std::atomic<bool> poolDirty_{true};        // shared
-    std::atomic<int32_t> soloEffect_{-1};      // shared
-    std::atomic<int32_t> pendingGlobal_{-1};   // shared
-    std::atomic<int32_t> globalEffect_{-1};    // shared (read by the editor)
-    std::atomic<int32_t> stepEffect_{-1};      // shared (read by the editor)
-    std::atomic<bool> delayRefresh_{true};     // shared
-    std::atomic<bool> timingRefresh_{false};   // shared
-    std::atomic<uint32_t> eventCount_{0};      // shared (read by tests and the editor)
+    std::atomic<bool> poolDirty_{true};      // shared
+    std::atomic<int32_t> soloEffect_{-1};    // shared
+    std::atomic<int32_t> pendingGlobal_{-1}; // shared
+    std::atomic<int32_t> globalEffect_{-1};  // shared (read by the editor)
+    std::atomic<int32_t> stepEffect_{-1};    // shared (read by the editor)
+    std::atomic<bool> delayRefresh_{true};   // shared
+    std::atomic<bool> timingRefresh_{false}; // shared
+    std::atomic<uint32_t> eventCount_{0};    // shared (read by tests and the editor)
 
     // Effects and the master section.
     std::array<EffectState, kNumEffects> effects_;

@@ -10,7 +10,7 @@ namespace frakle::engine {
 inline float blend(float t, float a, float b) { return a * t + b * (1.0f - t); }
 
 // Waveshaper with slope 1 + k at 0, levelling off at ±(1 + k)/k; `gain` and `mix` are 0 … 1.
-inline void Overdrive(float& left, float& right, float gain, float mix) {
+inline void Overdrive(float &left, float &right, float gain, float mix) {
     const auto a = static_cast<float>(0.998 * static_cast<double>(gain));
     const double k = 2.0 * a / (1.0 - a);
     const auto shape = [k](float x) {

@@ -15,13 +15,12 @@ struct SingleTag {
 };
 
 constexpr SingleTag kSingleTags[] = {
-    {1, 0},     {4, 28},    {5, 29},    {6, 30},    {7, 31},    {8, 32},    {9, 35},
-    {10, 33},   {11, 34},   {12, 3},    {13, 36},   {15, 1},    {23, 118},  {24, 119},
-    {25, 120},  {34, 4},    {35, 5},    {36, 19},   {37, 125},  {45, 6},    {46, 20},
-    {47, 21},   {48, 123},  {56, 16},   {57, 17},   {58, 18},   {59, 121},  {67, 7},
-    {68, 8},    {69, 22},   {78, 9},    {79, 10},   {80, 23},   {89, 11},   {90, 24},
-    {91, 25},   {100, 12},  {101, 13},  {102, 26},  {103, 124}, {111, 14},  {112, 15},
-    {113, 27},  {122, 122}, {123, 126}, {124, 127}, {125, 128},
+    {1, 0},    {4, 28},   {5, 29},   {6, 30},    {7, 31},    {8, 32},    {9, 35},    {10, 33},
+    {11, 34},  {12, 3},   {13, 36},  {15, 1},    {23, 118},  {24, 119},  {25, 120},  {34, 4},
+    {35, 5},   {36, 19},  {37, 125}, {45, 6},    {46, 20},   {47, 21},   {48, 123},  {56, 16},
+    {57, 17},  {58, 18},  {59, 121}, {67, 7},    {68, 8},    {69, 22},   {78, 9},    {79, 10},
+    {80, 23},  {89, 11},  {90, 24},  {91, 25},   {100, 12},  {101, 13},  {102, 26},  {103, 124},
+    {111, 14}, {112, 15}, {113, 27}, {122, 122}, {123, 126}, {124, 127}, {125, 128},
 };
 
 } // namespace
@@ -45,7 +44,7 @@ int32_t TagToParameter(int32_t tag) {
             return kFirst[base / 100 - 2] + (tag - base - 1);
         }
     }
-    for (const SingleTag& single : kSingleTags) {
+    for (const SingleTag &single : kSingleTags) {
         if (single.tag == tag) {
             return single.parameter;
         }
@@ -53,15 +52,15 @@ int32_t TagToParameter(int32_t tag) {
     return -1;
 }
 
-void Forget(state::TProgramRecord& record, int32_t parameter) {
-    for (int16_t& entry : record.ccMap) {
+void Forget(state::TProgramRecord &record, int32_t parameter) {
+    for (int16_t &entry : record.ccMap) {
         if (state::Load(entry) == parameter) {
             state::Store(entry, static_cast<int16_t>(-1));
         }
     }
 }
 
-void Learn(state::TProgramRecord& record, int32_t parameter, int32_t controller) {
+void Learn(state::TProgramRecord &record, int32_t parameter, int32_t controller) {
     if (controller < 0 || controller > 127) {
         return;
     }
@@ -69,7 +68,7 @@ void Learn(state::TProgramRecord& record, int32_t parameter, int32_t controller)
     state::Store(record.ccMap[controller], static_cast<int16_t>(parameter));
 }
 
-int32_t BoundParameter(const state::TProgramRecord& record, int32_t controller) {
+int32_t BoundParameter(const state::TProgramRecord &record, int32_t controller) {
     if (controller < 0 || controller > 127) {
         return -1;
     }
@@ -92,8 +91,7 @@ MidiAction Decode(const uint8_t bytes[3]) {
     } else if ((noteOn || noteOff) && note >= kGlobalNote && note < kGlobalNote + 9) {
         action = {MidiAction::Kind::SetParameter, 109 + note - kGlobalNote, noteOn ? 1.0f : 0.2f};
     } else if (status == 0xB0 && bytes[1] <= 127) {
-        action = {MidiAction::Kind::ControlChange, bytes[1],
-                  static_cast<float>(bytes[2]) / 127.0f};
+        action = {MidiAction::Kind::ControlChange, bytes[1], static_cast<float>(bytes[2]) / 127.0f};
     }
     return action;
 }

@@ -13,17 +13,17 @@ namespace frakle::midi {
 int32_t TagToParameter(int32_t tag);
 
 // Binds `controller` to `parameter`; no other controller keeps driving that parameter.
-void Learn(state::TProgramRecord& record, int32_t parameter, int32_t controller);
+void Learn(state::TProgramRecord &record, int32_t parameter, int32_t controller);
 // Removes every binding of `parameter`.
-void Forget(state::TProgramRecord& record, int32_t parameter);
+void Forget(state::TProgramRecord &record, int32_t parameter);
 // The parameter a controller drives, or -1.
-int32_t BoundParameter(const state::TProgramRecord& record, int32_t controller);
+int32_t BoundParameter(const state::TProgramRecord &record, int32_t controller);
 
 struct MidiAction {
     enum class Kind : uint8_t { None, SetParameter, ControlChange };
     Kind kind = Kind::None;
-    int32_t index = -1;      // SetParameter: the parameter; ControlChange: the controller
-    float value = 0.0f;      // 0 … 1
+    int32_t index = -1; // SetParameter: the parameter; ControlChange: the controller
+    float value = 0.0f; // 0 … 1
 };
 
 // Decodes one channel message (any channel): pattern notes, solo and global notes, and

@@ -44,8 +44,8 @@ constexpr Draw kShuflRand[] = {
 constexpr Draw kRevrsRand[] = {{7, 0, 0.5}, {8, 0, 0, true}, {22, 0, 1}};
 constexpr Draw kCrushRand[] = {{9, 0, 1}, {10, 0, 1}, {23, 0, 1}};
 constexpr Draw kGaterRand[] = {{11, 0, 1}, {24, 0, 1}, {25, 0, 0.5}};
-constexpr Draw kDelayRand[] = {{12, 0, 0.5},  {13, 0.25, 0.7}, {26, 0, 0.9},
-                               {124, 0, 1},   {127, 0.25, 0.75}, {128, 0, 1}};
+constexpr Draw kDelayRand[] = {{12, 0, 0.5}, {13, 0.25, 0.7},   {26, 0, 0.9},
+                               {124, 0, 1},  {127, 0.25, 0.75}, {128, 0, 1}};
 constexpr Draw kStretRand[] = {{14, 0, 1}, {15, 0, 1}, {27, 0.25, 0.75}};
 
 template <class T> struct List {
@@ -74,7 +74,8 @@ double localDays() {
     }();
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
-    const double seconds = static_cast<double>(now.tv_sec + offset) + 1e-9 * static_cast<double>(now.tv_nsec);
+    const double seconds =
+        static_cast<double>(now.tv_sec + offset) + 1e-9 * static_cast<double>(now.tv_nsec);
     return 25569.0 + seconds / 86400.0;
 }
 

@@ -122,7 +122,7 @@ template <class T> inline void Store(T &field, T value) {
 }
 
 // A signed effect-index byte (-1 none) widened with its sign.
-inline int32_t LoadEffectIndex(const int8_t& field) {
+inline int32_t LoadEffectIndex(const int8_t &field) {
     const int8_t value = Load(field);
     return value;
 }

@@ -101,8 +101,8 @@ void APlugin::setParameter(int32_t index, float value) {
         // A value arriving while another thread's switch is still under way is dropped.
         if (engine_.patternReady()) {
             engine_.clearPatternReady();
-            const int32_t p = std::clamp(static_cast<int32_t>(std::floor(value * 15.0)), 0,
-                                         kNumPatterns - 1);
+            const int32_t p =
+                std::clamp(static_cast<int32_t>(std::floor(value * 15.0)), 0, kNumPatterns - 1);
             Store(rec.currentPattern, static_cast<uint8_t>(p));
             loadPattern(p);
         }
@@ -142,9 +142,10 @@ void APlugin::applyEffectParameter(int32_t index, float value) {
     case 14: // "StretDiv"
     case 15: // "StretAmt"
     case 27: // "StretXFd"
-        engine_.effectState(index == 6 ? engine::kRetrigger
-                            : index == 22 ? engine::kReverser
-                                          : engine::kStretcher)
+        engine_
+            .effectState(index == 6    ? engine::kRetrigger
+                         : index == 22 ? engine::kReverser
+                                       : engine::kStretcher)
             .recompute.store(true, std::memory_order_relaxed);
         return;
     case 7: // "RevLeft": "RevRight" follows it up
@@ -432,7 +433,6 @@ void APlugin::processBlock(float **inputs, float **outputs, int32_t frames, bool
     timing.playing = time.playing;
     engine_.processBlock(timing, inputs, outputs, frames, accumulate);
 }
-
 
 } // namespace frakle::state
 

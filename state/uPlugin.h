@@ -81,9 +81,7 @@ public:
     void requestEditor(uint32_t requests) {
         editorRequests_.fetch_or(requests, std::memory_order_relaxed);
     }
-    uint32_t takeEditorRequests() {
-        return editorRequests_.exchange(0, std::memory_order_relaxed);
-    }
+    uint32_t takeEditorRequests() { return editorRequests_.exchange(0, std::memory_order_relaxed); }
 
 protected:
     void initParameterTable() override;

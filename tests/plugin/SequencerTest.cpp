@@ -41,7 +41,7 @@ TEST_F(Sequencer, FourStepPatternSwitchesEffectsOnItsCodedSteps) {
     const auto out = host().processSignal(constant(6 * kStep, 0.25f), 512);
 
     EXPECT_LT(peakBetween(out.left, 100, 3 * kStep), 1e-6f); // steps 0 … 2: the shuffler
-    EXPECT_EQ(out.left[3 * kStep + 2000], 0.5f);              // step 3: the modulator
+    EXPECT_EQ(out.left[3 * kStep + 2000], 0.5f);             // step 3: the modulator
     EXPECT_EQ(out.right[4 * kStep - 1], 0.5f);
     EXPECT_LT(peakBetween(out.left, 4 * kStep + 100, 6 * kStep), 1e-6f); // the pattern again
     // The volume glides into each event: no jump from one sample to the next beyond 0.05.
@@ -67,10 +67,10 @@ TEST_F(Sequencer, StoppingFadesTheLastSampleOutOverTheStopFade) {
     host().processSignal(constant(1000, 0.5f), 500);
     host().timeline().playing = false;
     const auto out = host().processSignal(constant(300, 0.1f), 300);
-    EXPECT_EQ(out.left[0], 0.5f);                  // 256/256 of the last playing sample
+    EXPECT_EQ(out.left[0], 0.5f); // 256/256 of the last playing sample
     EXPECT_EQ(out.left[128], 0.5f * 128.0f / 256.0f);
     EXPECT_EQ(out.left[256], 0.0f);
-    EXPECT_EQ(out.left[257], 0.1f);                // then the input through the master section
+    EXPECT_EQ(out.left[257], 0.1f); // then the input through the master section
 }
 
 TEST_F(Sequencer, PatternNotesSwitchPatterns) {
@@ -110,8 +110,7 @@ TEST_F(Sequencer, SysexAndForeignEventsAreIgnored) {
     char dump[4] = {static_cast<char>(0xF0), 0x7E, 0x00, static_cast<char>(0xF7)};
     vst2::VstMidiSysexEvent sysex{vst2::kVstSysExType, 48, 0, 0, 4, 0, dump, 0};
     vst2::VstEvent odd{42, 32, 0, 0, {}};
-    std::vector<vst2::VstEvent *> events{reinterpret_cast<vst2::VstEvent *>(&sysex), &odd,
-                                         nullptr};
+    std::vector<vst2::VstEvent *> events{reinterpret_cast<vst2::VstEvent *>(&sysex), &odd, nullptr};
     const auto before = preset();
     EXPECT_EQ(host().sendEvents(events), 1);
     EXPECT_EQ(host().dispatch(vst2::effProcessEvents, 0, 0, nullptr), 1);
