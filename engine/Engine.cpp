@@ -22,7 +22,7 @@ int32_t nearest(double x) {
     return static_cast<int32_t>(r);
 }
 
-TEngine::TEngine(const state::TProgramRecord &record, TRandom &random)
+TEngine::TEngine(const state::TProgramRecord &record, dsp::TRandom &random)
     : record_(record), random_(random) {}
 
 void TEngine::prepare() {
@@ -227,7 +227,7 @@ void TEngine::processSample(float &left, float &right) {
         prime_ = false;
     }
     if (stepClock(ppq_)) {
-        eventStart();
+        eventStart(cur);
     }
 
     const auto pos = static_cast<size_t>(patternPosition_);
@@ -239,14 +239,14 @@ void TEngine::processSample(float &left, float &right) {
     const float delayedA[2] = {cur[0], cur[1]};
 
     const int32_t limit = jumpDeclickLimit();
-    runSlot(stepEffect_.load(std::memory_order_relaxed), cur, delayedA);
+    runSlot(stepEffect_.load(std::memory_order_relaxed), false, cur, delayedA);
     stage1_.process(cur, stepPosition_, stepLength_, limit, declickArmed_);
 
     const float delayedB[2] = {cur[0], cur[1]};
     historySource_ = HistorySource::Chain;
     chainHistory_[0][pos] = cur[0];
     chainHistory_[1][pos] = cur[1];
-    runSlot(globalEffect_.load(std::memory_order_relaxed), cur, delayedB);
+    runSlot(globalEffect_.load(std::memory_order_relaxed), true, cur, delayedB);
 
     if (envelopeLevel_ < 1.0f) {
         ApplyEnvelope(cur);
@@ -281,12 +281,124 @@ void TEngine::stoppedSample(float *cur, const float *dry) {
     Clip(cur);
 }
 
-void TEngine::runSlot(int32_t e, float *cur, const float *delayed) {
+effects::EffectContext TEngine::context(bool globalSlot) {
+    effects::EffectContext c;
+    c.sampleRate = sampleRate();
+    c.rateFactor = rateFactor_;
+    c.samplesPerStep = samplesPerStep_;
+    c.samplesPerStepMod = samplesPerStepCopy_;
+    c.samplesPerBeat = samplesPerBeat_;
+    c.sequenceLength = sequenceLength_;
+    c.stepLength = stepLength_;
+    c.stepPosition = stepPosition_;
+    c.patternPosition = patternPosition_;
+    c.stepIndex = lastStepIndex_ < 0 ? 0 : lastStepIndex_;
+    c.fadeLength = fadeLength_;
+    c.declick = declick_;
+    c.declickReciprocal = declickReciprocal_;
+    c.jumpLimit = jumpDeclickLimit();
+    const std::vector<float> *pair = globalSlot ? chainHistory_ : inputHistory_;
+    c.history = {pair[0].data(), pair[1].data(), static_cast<int32_t>(pair[0].size())};
+    c.random = &random_;
+    c.globalSlot = globalSlot;
+    return c;
+}
+
+// The effect's parameters as the program holds them now.
+effects::EffectParams TEngine::effectParams(int32_t e) const {
+    const state::TEffectBlock &block = record_.effects[e];
+    effects::EffectParams p;
+    p.p1 = state::Load(block.param1);
+    p.p2 = state::Load(block.param2);
+    p.p3 = state::Load(block.param3);
+    p.p4 = state::Load(block.param4);
+    p.mix = state::Load(block.mix);
+    if (e == kShuffler) {
+        p.extra = state::Load(record_.effects[9].param1); // "ShuflRep"
+    } else if (e == kModulator) {
+        p.extra = state::Load(record_.effects[10].param1); // "ModSine"
+    }
+    return p;
+}
+
+void TEngine::startEffect(int32_t e, bool globalSlot, const float *in) {
+    if (!IsEffect(e)) {
+        return;
+    }
+    effects_[static_cast<size_t>(e)].recompute.store(true, std::memory_order_relaxed);
+    effects::EffectContext c = context(globalSlot);
+    c.recompute = &effects_[static_cast<size_t>(e)].recompute;
+    const effects::StereoSample x{in[0], in[1]};
+    switch (e) {
+    case kTapeStop:
+        effects::TapeStopStart(tapeStop_, c, x);
+        break;
+    case kModulator:
+        effects::ModulatorStart(modulator_, c, x);
+        break;
+    case kRetrigger:
+        effects::RetriggerStart(retrigger_, c, x);
+        break;
+    case kShuffler:
+        effects::ShufflerStart(shuffler_, c, x);
+        break;
+    case kReverser:
+        effects::ReverserStart(reverser_, c, x);
+        break;
+    case kCrusher:
+        effects::CrusherStart(crusher_, c, x);
+        break;
+    case kGater:
+        effects::GaterStart(gater_, c, x);
+        break;
+    case kStretcher:
+        effects::StretcherStart(stretcher_, c, x);
+        break;
+    default:
+        break; // the delay keeps running on its lines
+    }
+}
+
+void TEngine::runSlot(int32_t e, bool globalSlot, float *cur, const float *delayed) {
     if (!IsEffect(e)) {
         return; // no effect, none, or a code beyond the effects: the signal passes
     }
     float wet[2] = {cur[0], cur[1]};
-    if (e == kDelay) {
+    if (e != kDelay) {
+        effects::EffectContext c = context(globalSlot);
+        c.recompute = &effects_[static_cast<size_t>(e)].recompute;
+        const effects::EffectParams p = effectParams(e);
+        const effects::StereoSample x{cur[0], cur[1]};
+        effects::StereoSample y = x;
+        switch (e) {
+        case kTapeStop:
+            y = effects::TapeStopProcess(tapeStop_, c, x, p);
+            break;
+        case kModulator:
+            y = effects::ModulatorProcess(modulator_, c, x, p);
+            break;
+        case kRetrigger:
+            y = effects::RetriggerProcess(retrigger_, c, x, p);
+            break;
+        case kShuffler:
+            y = effects::ShufflerProcess(shuffler_, c, x, p);
+            break;
+        case kReverser:
+            y = effects::ReverserProcess(reverser_, c, x, p);
+            break;
+        case kCrusher:
+            y = effects::CrusherProcess(crusher_, c, x, p);
+            break;
+        case kGater:
+            y = effects::GaterProcess(gater_, c, x, p);
+            break;
+        default:
+            y = effects::StretcherProcess(stretcher_, c, x, p);
+            break;
+        }
+        wet[0] = y.left;
+        wet[1] = y.right;
+    } else {
         const float mix = state::Load(record_.effects[kDelay].mix);
         if (mix >= 1.0f) {
             wet[0] = delayed[0];
@@ -299,7 +411,7 @@ void TEngine::runSlot(int32_t e, float *cur, const float *delayed) {
     OutputStage(e, cur, wet[0], wet[1]);
 }
 
-void TEngine::eventStart() {
+void TEngine::eventStart(const float *in) {
     const state::TProgramRecord &rec = record_;
     const int32_t global = pendingGlobal();
     globalEffect_.store(global, std::memory_order_relaxed);
@@ -338,6 +450,8 @@ void TEngine::eventStart() {
     }
     stepEffect_.store(effect, std::memory_order_relaxed);
     declickArmed_ = true;
+    startEffect(effect, false, in);
+    startEffect(global, true, in);
     eventCount_.store(eventCount_.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
 }
 

@@ -3,10 +3,19 @@
 // written by the UI and MIDI threads and are atomics read and written whole.
 #pragma once
 
+#include "dsp/Random.h"
 #include "dsp/uFilterRBF2.h"
+#include "effects/Crusher.h"
+#include "effects/EffectContext.h"
+#include "effects/Gater.h"
+#include "effects/Modulator.h"
+#include "effects/Retrigger.h"
+#include "effects/Reverser.h"
+#include "effects/Shuffler.h"
+#include "effects/Stretcher.h"
+#include "effects/TapeStop.h"
 #include "engine/Declick.h"
 #include "engine/EffectState.h"
-#include "engine/Random.h"
 #include "state/ProgramRecord.h"
 
 #include <array>
@@ -54,7 +63,7 @@ public:
     static constexpr double kMinSampleRate = 8000.0;
     static constexpr double kMaxSampleRate = 768000.0;
 
-    TEngine(const state::TProgramRecord &record, TRandom &random);
+    TEngine(const state::TProgramRecord &record, dsp::TRandom &random);
 
     // Construction: history buffers and timing for 44.1 kHz, 120 bpm.
     void prepare();
@@ -99,7 +108,7 @@ public:
     EffectState &effectState(int e) { return effects_[static_cast<size_t>(e)]; }
     dsp::TFilterRBF2 &effectFilter(int e) { return effects_[static_cast<size_t>(e)].filter; }
     dsp::TFilterRBF2 &masterFilter() { return masterFilter_; }
-    TRandom &random() { return random_; }
+    dsp::TRandom &random() { return random_; }
 
     // Step table (shared).
     void setStepCode(int step, uint8_t code);
@@ -150,11 +159,14 @@ private:
     void applyBlockTiming(const BlockTiming &timing);
     void stoppedSample(float *cur, const float *dry);
     void advancePositions();
-    void eventStart();
-    void runSlot(int32_t e, float *cur, const float *delayed);
+    void eventStart(const float *in);
+    void runSlot(int32_t e, bool globalSlot, float *cur, const float *delayed);
+    effects::EffectContext context(bool globalSlot);
+    effects::EffectParams effectParams(int32_t e) const;
+    void startEffect(int32_t e, bool globalSlot, const float *in);
 
     const state::TProgramRecord &record_;
-    TRandom &random_;
+    dsp::TRandom &random_;
 
     // Host and timing state.
     std::atomic<double> sampleRate_{44100.0}; // shared
@@ -206,6 +218,14 @@ private:
 
     // Effects and the master section.
     std::array<EffectState, kNumEffects> effects_;
+    effects::TapeStopState tapeStop_;
+    effects::ModulatorState modulator_;
+    effects::RetriggerState retrigger_;
+    effects::ShufflerState shuffler_;
+    effects::ReverserState reverser_;
+    effects::CrusherState crusher_;
+    effects::GaterState gater_;
+    effects::StretcherState stretcher_;
     dsp::TFilterRBF2 masterFilter_;
     float smoothedOutputMix_ = 1.0f;
     float smoothedOutputVolume_ = 1.0f;

@@ -96,7 +96,7 @@ void APlugin::RandomiseEffectParameters(int32_t effect) {
     // Seeded with tenths of a second since 1970, on a copy of the generator: the engine's own
     // sequence is never touched.
     const double tenths = std::nearbyint((wallClock_() - 25569.0) * 864000.0);
-    engine::TRandom random(static_cast<uint32_t>(static_cast<int64_t>(tenths)));
+    dsp::TRandom random(static_cast<uint32_t>(static_cast<int64_t>(tenths)));
     const List<Draw> &draws = kRand[effect];
     double previous = 0.0;
     for (size_t i = 0; i < draws.count; ++i) {

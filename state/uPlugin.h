@@ -5,7 +5,7 @@
 #pragma once
 
 #include "engine/Engine.h"
-#include "engine/Random.h"
+#include "dsp/Random.h"
 #include "host/DVstTemplate.h"
 #include "state/ProgramStore.h"
 
@@ -95,7 +95,7 @@ private:
     void applyEffectParameter(int32_t index, float value);
 
     TProgramStore store_;
-    engine::TRandom random_;
+    dsp::TRandom random_;
     engine::TEngine engine_;
     std::vector<uint8_t> presetChunk_; // what the last preset getChunk handed out (UI thread)
     std::vector<uint8_t> bankChunk_;   // likewise for the bank

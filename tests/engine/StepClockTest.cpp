@@ -33,7 +33,7 @@ protected:
     }
 
     state::TProgramRecord record_;
-    TRandom random_;
+    dsp::TRandom random_;
     TEngine engine_;
 };
 

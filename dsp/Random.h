@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace frakle::engine {
+namespace frakle::dsp {
 
 class TRandom {
 public:
@@ -35,4 +35,4 @@ private:
     uint32_t state_;
 };
 
-} // namespace frakle::engine
+} // namespace frakle::dsp

@@ -1,0 +1,1 @@
+// Gater tests: written with the effect.

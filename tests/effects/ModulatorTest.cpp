@@ -1,0 +1,1 @@
+// Modulator tests: written with the effect.

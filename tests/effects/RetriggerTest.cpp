@@ -1,0 +1,1 @@
+// Retrigger tests: written with the effect.

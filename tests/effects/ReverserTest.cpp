@@ -1,0 +1,1 @@
+// Reverser tests: written with the effect.

@@ -1,0 +1,1 @@
+// Shuffler tests: written with the effect.

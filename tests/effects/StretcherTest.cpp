@@ -1,0 +1,1 @@
+// Stretcher tests: written with the effect.

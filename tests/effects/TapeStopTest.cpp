@@ -1,0 +1,1 @@
+// TapeStop tests: written with the effect.
