@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all build demo test test-asan test-tsan lint format tidy clean
+.PHONY: all build demo demo-effects test test-asan test-tsan lint format tidy clean
 
 all: build
 
@@ -17,6 +17,17 @@ demo: build
 	@mkdir -p $(BUILD)/demo
 	$(BUILD)/frakle-demo-loop $(BUILD)/demo/in.wav --bpm 120 --bars 4
 	$(BUILD)/frakle-render --bpm 120 $(BUILD)/demo/in.wav $(BUILD)/demo/out.wav
+
+# The demo once per effect, soloed on every event: build/demo/out-<effect>.wav.
+demo-effects: demo
+	@for pair in "tape-stop:S> TapeS" "modulator:S> Modul" "retrigger:S> Retrg" \
+	    "shuffler:S> Shufl" "reverser:S> Revrs" "crusher:S> Crush" "gater:S> Gater" \
+	    "delay:S> Delay" "stretcher:S> Stret"; do \
+	  name=$${pair%%:*}; label=$${pair#*:}; \
+	  echo "== $$name"; \
+	  $(BUILD)/frakle-render --bpm 120 --param "$$label=1" $(BUILD)/demo/in.wav \
+	      $(BUILD)/demo/out-$$name.wav | grep "output peak" || exit 1; \
+	done
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)

@@ -2,12 +2,13 @@
 // the two clippers. Pure functions, audio thread.
 #pragma once
 
+#include "effects/EffectContext.h"
+
 #include <cmath>
 
 namespace frakle::engine {
 
-// The one cross-fade rule: a·t + b·(1 − t), in 32-bit float.
-inline float blend(float t, float a, float b) { return a * t + b * (1.0f - t); }
+using effects::blend;
 
 // Waveshaper with slope 1 + k at 0, levelling off at ±(1 + k)/k; `gain` and `mix` are 0 … 1.
 inline void Overdrive(float &left, float &right, float gain, float mix) {
