@@ -1,16 +1,77 @@
-// Modulator: placeholder that passes the input through until the effect is built.
+// Modulator: carrier update from the input, two phase-shifted sines, ring modulation.
 #include "effects/Modulator.h"
+
+#include <cmath>
+#include <numbers>
 
 namespace frakle::effects {
 
-void ModulatorStart(ModulatorState &s, const EffectContext & /*c*/, StereoSample /*in*/) {
-    s.samples = 0;
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+
+void UpdateCarrier(ModulatorState &s, const EffectContext &c, StereoSample in,
+                   const EffectParams &p) {
+    const double sum = static_cast<double>(in.left) + static_cast<double>(in.right);
+    s.inputMean = static_cast<float>(sum * 0.5);
+
+    if (c.stepIndex == 0) {
+        s.spread = p.p3;
+    } else if (s.spread != p.p3) {
+        const double glided = s.spread + (static_cast<double>(p.p3) - s.spread) / 20.0;
+        s.spread = clamp01(static_cast<float>(glided));
+    }
+
+    const auto drive = static_cast<float>(sum * p.p4 + p.p1);
+    double frequency = static_cast<double>(drive) * 5000.0;
+    if (!(frequency >= 0.01)) {
+        frequency = 0.01;
+    }
+    s.frequency = static_cast<float>(frequency);
+    s.phaseIncrement = static_cast<float>(static_cast<double>(s.frequency) / c.sampleRate * kTwoPi);
 }
 
-StereoSample ModulatorProcess(ModulatorState &s, const EffectContext & /*c*/, StereoSample in,
-                              const EffectParams & /*p*/) {
-    ++s.samples;
-    return in;
+} // namespace
+
+void ModulatorStart(ModulatorState &s, const EffectContext &c, StereoSample in) {
+    s.updateCounter = 0;
+    s.inputMean = static_cast<float>((static_cast<double>(in.left) + in.right) * 0.5);
+    if (c.globalSlot) {
+        s.phase = static_cast<float>(kPi / 2.0);
+    }
+}
+
+StereoSample ModulatorProcess(ModulatorState &s, const EffectContext &c, StereoSample in,
+                              const EffectParams &p) {
+    // Updates every N samples: from once per half step ("ModFMSpd" 0) to every sample (1).
+    const double half = c.samplesPerStepMod * 0.5;
+    const double k = std::nearbyint((half - 1.0) * p.p2);
+    const double interval = std::nearbyint((half - k) * c.rateFactor);
+
+    if (s.updateCounter == 0) {
+        UpdateCarrier(s, c, in, p);
+    }
+
+    const double shift = kPi * s.spread;
+    const auto sineL = static_cast<float>(std::sin(s.phase - shift));
+    const auto sineR = static_cast<float>(std::sin(s.phase + shift));
+    StereoSample out{blend(p.extra, 0.5f * sineL, in.left * sineL),
+                     blend(p.extra, 0.5f * sineR, in.right * sineR)};
+    if (p.mix < 1.0f) {
+        out = {blend(p.mix, out.left, in.left), blend(p.mix, out.right, in.right)};
+    }
+
+    s.phase = static_cast<float>(static_cast<double>(s.phase) + s.phaseIncrement);
+    if (s.phase > kTwoPi) {
+        s.phase = static_cast<float>(s.phase - kTwoPi);
+    }
+
+    ++s.updateCounter;
+    if (interval <= s.updateCounter) {
+        s.updateCounter = 0;
+    }
+    return out;
 }
 
 } // namespace frakle::effects

@@ -9,7 +9,12 @@ namespace frakle::effects {
 // Parameters: p1 "TapSlwDn", p2 "TapeDly", p3 "TapSpdUp", mix "Tape Mix" (applied by the output
 // stage only).
 struct TapeStopState {
-    int32_t samples = 0; // placeholder until the effect is built
+    int32_t sampleCounter{0}; // samples since the event started
+    int32_t phase{0};         // 0 normal or slowing down, 1 speeding up
+    float speed{1.0f};        // read-head speed in samples per sample
+    float delayFraction{0.0f};
+    float readPosition{0.0f};
+    int32_t readIndex{0};
 };
 
 void TapeStopStart(TapeStopState &s, const EffectContext &c, StereoSample in);

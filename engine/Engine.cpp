@@ -144,6 +144,8 @@ void TEngine::applyBlockTiming(const BlockTiming &timing) {
 
     const double rate = sampleRate();
     if (rate != lastSampleRate_) {
+        stepDelay_.SetSampleRate(rate);
+        globalDelay_.SetSampleRate(rate);
         resizeHistory();
         rateFactor_ = static_cast<float>(rate / 44100.0);
         samplesPerMs_.store(nearest(rate / 1000.0), std::memory_order_relaxed);
@@ -161,6 +163,8 @@ void TEngine::applyBlockTiming(const BlockTiming &timing) {
         tempo_.store(newTempo, std::memory_order_relaxed);
         updateTiming();
         updateStepLengths();
+        stepDelay_.SetTempo(newTempo);
+        globalDelay_.SetTempo(newTempo);
     }
     if (restartRequested_.exchange(false, std::memory_order_relaxed)) {
         stepPosition_ = 0;
@@ -236,13 +240,15 @@ void TEngine::processSample(float &left, float &right) {
     inputHistory_[1][pos] = cur[1];
 
     // The delay lines hear every sample, whatever plays.
-    const float delayedA[2] = {cur[0], cur[1]};
+    float delayedA[2] = {cur[0], cur[1]};
+    stepDelay_.ProcessStereo(delayedA[0], delayedA[1]);
 
     const int32_t limit = jumpDeclickLimit();
     runSlot(stepEffect_.load(std::memory_order_relaxed), false, cur, delayedA);
     stage1_.process(cur, stepPosition_, stepLength_, limit, declickArmed_);
 
-    const float delayedB[2] = {cur[0], cur[1]};
+    float delayedB[2] = {cur[0], cur[1]};
+    globalDelay_.ProcessStereo(delayedB[0], delayedB[1]);
     historySource_ = HistorySource::Chain;
     chainHistory_[0][pos] = cur[0];
     chainHistory_[1][pos] = cur[1];
@@ -404,8 +410,8 @@ void TEngine::runSlot(int32_t e, bool globalSlot, float *cur, const float *delay
             wet[0] = delayed[0];
             wet[1] = delayed[1];
         } else {
-            wet[0] = mix * delayed[0] + (1.0f - mix) * cur[0];
-            wet[1] = mix * delayed[1] + (1.0f - mix) * cur[1];
+            wet[0] = effects::blend(mix, delayed[0], cur[0]);
+            wet[1] = effects::blend(mix, delayed[1], cur[1]);
         }
     }
     OutputStage(e, cur, wet[0], wet[1]);
@@ -417,6 +423,9 @@ void TEngine::eventStart(const float *in) {
     globalEffect_.store(global, std::memory_order_relaxed);
     if (delayRefresh_.load(std::memory_order_relaxed) && global == kDelay) {
         delayRefresh_.store(false, std::memory_order_relaxed);
+        // The global line's echoes fade in again from its own feedback setting.
+        globalDelay_.SetParam(dsp::TEffectDelay::kFeedback,
+                              state::Load(rec.effects[kDelay].param3));
     }
     if (timingRefresh_.load(std::memory_order_relaxed)) {
         timingRefresh_.store(false, std::memory_order_relaxed);

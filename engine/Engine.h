@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dsp/Random.h"
+#include "dsp/TeffectDelay.h"
 #include "dsp/uFilterRBF2.h"
 #include "effects/Crusher.h"
 #include "effects/EffectContext.h"
@@ -108,6 +109,9 @@ public:
     EffectState &effectState(int e) { return effects_[static_cast<size_t>(e)]; }
     dsp::TFilterRBF2 &effectFilter(int e) { return effects_[static_cast<size_t>(e)].filter; }
     dsp::TFilterRBF2 &masterFilter() { return masterFilter_; }
+    // The delay lines of the step slot (fed the input) and the global slot (fed the chain).
+    dsp::TEffectDelay &stepDelay() { return stepDelay_; }
+    dsp::TEffectDelay &globalDelay() { return globalDelay_; }
     dsp::TRandom &random() { return random_; }
 
     // Step table (shared).
@@ -227,6 +231,8 @@ private:
     effects::GaterState gater_;
     effects::StretcherState stretcher_;
     dsp::TFilterRBF2 masterFilter_;
+    dsp::TEffectDelay stepDelay_;
+    dsp::TEffectDelay globalDelay_;
     float smoothedOutputMix_ = 1.0f;
     float smoothedOutputVolume_ = 1.0f;
 

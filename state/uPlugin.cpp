@@ -170,6 +170,24 @@ void APlugin::applyEffectParameter(int32_t index, float value) {
             setParameterAutomated(16, value);
         }
         return;
+    case 12:  // "DelaySiz"
+    case 13:  // "DelayWet"
+    case 26:  // "DlyFedBk"
+    case 124: // "DelaySep"
+    case 127: // "DelayDry"
+    case 128: // "DelayFin"
+    {
+        using Delay = dsp::TEffectDelay;
+        const int param = index == 12    ? Delay::kTime
+                          : index == 13  ? Delay::kWet
+                          : index == 26  ? Delay::kFeedback
+                          : index == 124 ? Delay::kSeparation
+                          : index == 127 ? Delay::kDry
+                                         : Delay::kFine;
+        engine_.stepDelay().SetParam(param, value);
+        engine_.globalDelay().SetParam(param, value);
+        return;
+    }
     case 32:
         engine_.masterFilter().SetType(filterType(value));
         return;
@@ -257,6 +275,10 @@ void APlugin::global(int32_t effect, bool forced) {
     const int32_t next = forced ? effect : (effect == compare ? -1 : effect);
     engine_.setPendingGlobal(next);
     Store(record().patternGlobal[currentPattern()], static_cast<int8_t>(next));
+    if (next == engine::kDelay) {
+        // Old echoes of the global line die away; its feedback returns at the next event.
+        engine_.globalDelay().SetParam(dsp::TEffectDelay::kFeedback, 0.0f);
+    }
     if (engine_.soloEffect() == next && next != -1) {
         solo(-1, true);
     }

@@ -1,1 +1,146 @@
-// Modulator tests: written with the effect.
+// Modulator: the carrier's frequency floor, spread, update interval and phase restarts.
+#include "effects/Modulator.h"
+#include "EffectTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+namespace frakle::effects {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+EffectParams Mod(float freq, float fmSpeed, float spread, float fmAmount, float sine) {
+    return {freq, fmSpeed, spread, fmAmount, sine, 1.0f};
+}
+
+template <class Input>
+std::vector<StereoSample> Modulate(EffectBench &b, ModulatorState &s, const EffectParams &p, int n,
+                                   Input input) {
+    std::vector<StereoSample> out;
+    for (int i = 0; i < n; ++i) {
+        out.push_back(ModulatorProcess(s, b.c, {input(i), input(i)}, p));
+    }
+    return out;
+}
+
+const auto kConstant = [](int) { return 0.3f; };
+
+// The bare left carrier at the n-th sample of a 0.01 Hz run is 0.5 · sin(phase − π · spread).
+double SpreadOf(StereoSample y, int n = 0) {
+    return (n * 2.0 * kPi * 0.01 / 44100.0 - std::asin(2.0 * y.left)) / kPi;
+}
+
+TEST(Modulator, FrequencyFloorIsAHundredthOfAHertz) {
+    EffectBench b;
+    ModulatorState s;
+    const auto bare = Modulate(b, s, Mod(0.0f, 0.0f, 0.0f, 0.0f, 1.0f), 44101, kConstant);
+    EXPECT_NEAR(bare[44100].left, 0.5 * std::sin(2.0 * kPi * 0.01), 2e-4);
+    // A negative drive, (−2 · 1 + 0.5) · 5000 Hz, falls to the same floor.
+    ModulatorState negative;
+    const auto same =
+        Modulate(b, negative, Mod(0.5f, 0.0f, 0.0f, 1.0f, 1.0f), 44101, [](int) { return -1.0f; });
+    EXPECT_EQ(same[44100].left, bare[44100].left);
+    // Ring modulation by the nearly constant carrier is nearly silent; the mix adds the dry part.
+    ModulatorState ring;
+    EffectParams p = Mod(0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_NEAR(Modulate(b, ring, p, 100, kConstant)[99].left, 0.0f, 1e-4f);
+    p.mix = 0.25f;
+    EXPECT_NEAR(Modulate(b, ring, p, 1, kConstant)[0].left, 0.75f * 0.3f, 1e-4f);
+}
+
+TEST(Modulator, SpreadSetsThePhaseDifferenceOfTheCarriers) {
+    EffectBench b;
+    ModulatorState half;
+    for (const StereoSample y :
+         Modulate(b, half, Mod(0.1f, 1.0f, 0.5f, 0.0f, 1.0f), 500, kConstant)) {
+        ASSERT_NEAR(y.left, -y.right, 1e-6f); // 180°
+    }
+    ModulatorState quarter;
+    for (const StereoSample y :
+         Modulate(b, quarter, Mod(0.1f, 1.0f, 0.25f, 0.0f, 1.0f), 500, kConstant)) {
+        ASSERT_NEAR(y.left * y.left + y.right * y.right, 0.25f, 1e-6f); // 90°
+    }
+}
+
+TEST(Modulator, SpreadJumpsOnTheFirstStepAndGlidesElsewhere) {
+    EffectBench b;
+    ModulatorState first;
+    EXPECT_NEAR(SpreadOf(Modulate(b, first, Mod(0.0f, 1.0f, 0.5f, 0.0f, 1.0f), 1, kConstant)[0]),
+                0.5, 1e-6);
+    b.c.stepIndex = 3;
+    ModulatorState every; // updates every sample
+    const auto glide = Modulate(b, every, Mod(0.0f, 1.0f, 0.5f, 0.0f, 1.0f), 100, kConstant);
+    EXPECT_NEAR(SpreadOf(glide[0]), 0.025, 1e-6);
+    EXPECT_NEAR(SpreadOf(glide[1]), 0.025 + 0.475 / 20.0, 1e-6);
+    EXPECT_NEAR(SpreadOf(glide[99], 99), 0.5 * (1.0 - std::pow(0.95, 100)), 1e-6);
+    ModulatorState halfStep; // updates every 2756 samples
+    const auto slow = Modulate(b, halfStep, Mod(0.0f, 0.0f, 0.5f, 0.0f, 1.0f), 2757, kConstant);
+    EXPECT_NEAR(SpreadOf(slow[2755], 2755), 0.025, 1e-5);
+    EXPECT_NEAR(SpreadOf(slow[2756], 2756), 0.025 + 0.475 / 20.0, 1e-5);
+}
+
+TEST(Modulator, CarrierFrequencyChangesOnlyAtUpdates) {
+    // "ModFMSpd" 0 at 5512 samples a step: an update every 2756 samples.
+    EffectBench b;
+    const EffectParams p = Mod(0.0f, 0.0f, 0.0f, 1.0f, 1.0f);
+    ModulatorState held;
+    ModulatorState changed;
+    const auto steady = Modulate(b, held, p, 2758, [](int) { return 0.01f; });
+    const auto late = Modulate(b, changed, p, 2758, [](int i) { return i < 2755 ? 0.01f : 0.2f; });
+    for (int i = 0; i <= 2756; ++i) {
+        ASSERT_EQ(late[static_cast<size_t>(i)].left, steady[static_cast<size_t>(i)].left) << i;
+    }
+    EXPECT_NE(late[2757].left, steady[2757].left);
+}
+
+TEST(Modulator, PhaseRunsOnInTheStepSlotAndRestartsInTheGlobalSlot) {
+    EffectBench b;
+    const EffectParams p = Mod(0.1f, 1.0f, 0.0f, 0.0f, 1.0f);
+    ModulatorState whole;
+    const auto reference = Modulate(b, whole, p, 1000, kConstant);
+    ModulatorState restarted;
+    auto out = Modulate(b, restarted, p, 500, kConstant);
+    ModulatorStart(restarted, b.c, {0.3f, 0.3f});
+    const auto rest = Modulate(b, restarted, p, 500, kConstant);
+    out.insert(out.end(), rest.begin(), rest.end());
+    for (size_t i = 0; i < out.size(); ++i) {
+        ASSERT_EQ(out[i].left, reference[i].left) << i;
+    }
+    b.c.globalSlot = true;
+    ModulatorStart(restarted, b.c, {0.3f, 0.3f});
+    EXPECT_FLOAT_EQ(Modulate(b, restarted, p, 1, kConstant)[0].left, 0.5f); // sin(π/2)
+}
+
+TEST(Modulator, StaysFiniteAtExtremeRatesAndTempos) {
+    const EffectParams params[] = {Mod(0.0f, 0.0f, 0.0f, 0.0f, 0.0f),
+                                   Mod(1.0f, 1.0f, 1.0f, 1.0f, 1.0f),
+                                   {0.3f, 0.6f, 0.4f, 0.9f, 0.2f, 0.5f}};
+    for (const double rate : {8000.0, 384000.0}) {
+        for (const double bpm : {80.0, 10000.0}) {
+            EffectBench b(16);
+            b.c.sampleRate = rate;
+            b.c.rateFactor = static_cast<float>(rate / 44100.0);
+            b.c.samplesPerStepMod = static_cast<int32_t>(std::nearbyint(rate * 15.0 / bpm));
+            for (const EffectParams &p : params) {
+                ModulatorState s;
+                for (int i = 0; i < 3000; ++i) {
+                    b.c.stepIndex = i / 700;
+                    b.c.globalSlot = i % 2 == 0;
+                    const auto v = static_cast<float>(b.random.nextUnit() * 2000.0 - 1000.0);
+                    if (i % 500 == 0) {
+                        ModulatorStart(s, b.c, {v, -v});
+                    }
+                    const StereoSample y = ModulatorProcess(s, b.c, {v, -v}, p);
+                    ASSERT_TRUE(std::isfinite(y.left) && std::isfinite(y.right))
+                        << rate << " " << i;
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace frakle::effects

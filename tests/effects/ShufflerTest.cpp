@@ -1,1 +1,249 @@
-// Shuffler tests: written with the effect.
+// Shuffler: block sizes, shuffle and repeat decisions and the block de-click. Also the extremes
+// test of the three effects that read the history by whole samples (shuffler, reverser,
+// stretcher), which share one harness.
+#include "effects/Shuffler.h"
+#include "EffectTestSupport.h"
+#include "effects/Reverser.h"
+#include "effects/Stretcher.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace frakle::effects {
+namespace {
+
+// History sample i holds i / 2^18: jumps stay below 2 (so J = 1 fades nothing) and every output
+// reads back as the index it came from.
+constexpr double kIndexScale = 262144.0;
+
+std::vector<int32_t> PlayedIndices(EffectBench &bench, ShufflerState &s, const EffectParams &p,
+                                   int32_t start, int n) {
+    for (size_t i = 0; i < bench.left.size(); ++i) {
+        bench.left[i] = bench.right[i] = static_cast<float>(i / kIndexScale);
+    }
+    bench.c.jumpLimit = 1;
+    bench.c.patternPosition = start;
+    const float live = static_cast<float>(start / kIndexScale);
+    ShufflerStart(s, bench.c, {live, live});
+    std::vector<int32_t> played;
+    for (int i = 0; i < n; ++i) {
+        const float x = bench.left[static_cast<size_t>(bench.c.patternPosition)];
+        played.push_back(static_cast<int32_t>(
+            std::nearbyint(ShufflerProcess(s, bench.c, {x, x}, p).left * kIndexScale)));
+        bench.advance();
+    }
+    return played;
+}
+
+EffectParams Shuffle(float size, float range, float amount, float repeats) {
+    EffectParams p;
+    p.p1 = p.p2 = size;
+    p.p3 = range;
+    p.p4 = amount;
+    p.extra = repeats;
+    return p;
+}
+
+TEST(Shuffler, AmountBelowOnePercentPlaysTheLiveInput) {
+    EffectParams p = Shuffle(0.0f, 1.0f, 0.009f, 1.0f);
+    p.p2 = 0.2f; // k = 0 … 8: many short blocks
+    EffectBench bench;
+    ShufflerState s;
+    const auto played = PlayedIndices(bench, s, p, 200000, 20000);
+    for (int i = 0; i < 20000; ++i) {
+        ASSERT_EQ(played[static_cast<size_t>(i)], 200000 + i) << i;
+    }
+    p.p4 = 0.011f; // one block in twenty is taken from the past (0.01f is just below 0.01)
+    EffectBench other;
+    ShufflerState t;
+    EXPECT_NE(PlayedIndices(other, t, p, 200000, 20000), played);
+}
+
+// "ShuflRng" 0 restarts the block-sized grid cell that holds P, which shows each block's length.
+TEST(Shuffler, BlockSizesComeFromTheTable) {
+    EffectBench bench;
+    ShufflerState s;
+    EffectParams p = Shuffle(0.5f, 0.0f, 1.0f, 0.0f); // k = 20: a quarter step, 1378.125 samples
+    p.p2 = 0.1f;                                      // below the minimum: the minimum wins
+    auto played = PlayedIndices(bench, s, p, 0, 5000);
+    EXPECT_EQ(played[1377], 1377);
+    EXPECT_EQ(played[1378], 0);    // P 1378 still lies in cell 0
+    EXPECT_EQ(played[2756], 1378); // cell 1 starts at floor(1378.125)
+    EXPECT_EQ(played[4134], 2756);
+
+    // k = 3 at 10240 samples a beat: 2560 × 0x3C533333 = 32.9999995, so blocks are 32 samples
+    // long while the grid, kept as a 32-bit float, is 33.
+    EffectBench slow;
+    slow.c.samplesPerBeat = 10240;
+    ShufflerState t;
+    played = PlayedIndices(slow, t, Shuffle(3.5f / 40.0f, 0.0f, 1.0f, 0.0f), 0, 100);
+    EXPECT_EQ(played[31], 31);
+    EXPECT_EQ(played[32], 0);
+    EXPECT_EQ(played[64], 33);
+    EXPECT_EQ(played[96], 66);
+}
+
+int CountRepeatedBlocks(float repeats) {
+    EffectBench bench;
+    ShufflerState s;
+    // k = 0: 43-sample blocks from about 4000 cells, so chance coincidences are rare.
+    const auto played = PlayedIndices(bench, s, Shuffle(0.0f, 1.0f, 1.0f, repeats), 200000, 4300);
+    int count = 0;
+    for (size_t b = 43; b < played.size(); b += 43) {
+        count += played[b] == played[b - 43] ? 1 : 0;
+    }
+    return count;
+}
+
+TEST(Shuffler, RepeatsFollowShuflRep) {
+    EXPECT_EQ(CountRepeatedBlocks(0.0f), 0);
+    EXPECT_GT(CountRepeatedBlocks(1.0f), 20);
+}
+
+// The same seed gives the same blocks: decision, size, repeats and source are drawn in that
+// order, and a shuffled block then plays its repeats.
+TEST(Shuffler, DrawsDecisionSizeRepeatsThenSource) {
+    const EffectParams p = Shuffle(0.5f, 1.0f, 0.5f, 1.0f); // one in ten; 1378-sample blocks
+    int shuffled = 0;
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        dsp::TRandom expected{seed};
+        const bool active = expected.next(10) == 0;
+        EXPECT_EQ(expected.range(20, 20), 20);
+        const int32_t repeats = expected.range(0, 22);
+        // From floor((200000 − 8 beats) / 1378.125) = 17 to floor(200000 / 1378.125) + 1.
+        const int32_t source =
+            active ? static_cast<int32_t>(std::floor(expected.range(17, 146) * 1378.125)) : 200000;
+        EffectBench bench;
+        bench.random.setSeed(seed);
+        ShufflerState s;
+        const auto played = PlayedIndices(bench, s, p, 200000, 1378 * (repeats + 1));
+        EXPECT_EQ(played[0], source) << seed;
+        if (active) {
+            ++shuffled;
+            for (int r = 1; r <= repeats; ++r) {
+                EXPECT_EQ(played[static_cast<size_t>(1378 * r)], source) << seed;
+            }
+        }
+    }
+    EXPECT_GT(shuffled, 0);
+}
+
+// A jump of 2 at a block start fades over J samples from the previous block's end, played
+// backwards; a channel without a jump is not faded.
+TEST(Shuffler, FadesJumpsPerChannel) {
+    EffectBench bench;
+    for (size_t i = 0; i < bench.left.size(); ++i) {
+        bench.left[i] = i < 1378 ? 0.5f : -1.0f;
+        bench.right[i] = -1.0f;
+    }
+    ShufflerState s;
+    s.lastOutput[0] = 1.0f;
+    s.lastOutput[1] = -1.0f;
+    s.lastReadIndex = 1000;
+    bench.c.patternPosition = 2078; // in the cell that starts at 1378
+    ShufflerStart(s, bench.c, {-1.0f, -1.0f});
+    std::vector<StereoSample> out;
+    for (int i = 0; i < 300; ++i) {
+        out.push_back(ShufflerProcess(s, bench.c, {-1.0f, -1.0f}, Shuffle(0.5f, 0, 1, 0)));
+        bench.advance();
+    }
+    EXPECT_EQ(out[0].left, 0.5f);
+    EXPECT_EQ(out[64].left, 0.125f);
+    EXPECT_EQ(out[128].left, -0.25f);
+    EXPECT_EQ(out[255].left, -0.994140625f);
+    EXPECT_EQ(out[256].left, -1.0f);
+    for (const StereoSample &x : out) {
+        ASSERT_EQ(x.right, -1.0f);
+    }
+}
+
+int32_t Nearest(double x) { return static_cast<int32_t>(std::nearbyint(x)); }
+
+// Drives one effect through edge contexts: 384 kHz and 8 kHz, 80 and 10000 bpm, 1 and 64 steps,
+// events from one sample to the whole sequence, P at 0, 1, 2 and the sequence end, loud input,
+// and one state carried through everything as the engine carries it. Samples after P hold NaN, so
+// a read ahead of the newest sample shows in the output like one outside the history would.
+template <class State, class Start, class Process>
+void RunAtTheExtremes(Start start, Process process) {
+    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+    const auto loud = [](int32_t i) { return static_cast<float>(i % 17 - 8); };
+    const EffectParams sets[] = {{0, 0, 0, 0, 0, 1},
+                                 {1, 1, 1, 1, 1, 1},
+                                 {0.3f, 0.7f, 0.5f, 0.96f, 1, 0.5f},
+                                 {1, 0, 0.7f, 0.5f, 0.5f, 1}};
+    State s;
+    for (const double rate : {384000.0, 8000.0}) {
+        const int32_t capacity = Nearest(12.0 * rate);
+        EffectBench b(capacity + 16);
+        EffectContext &c = b.c;
+        std::fill(b.left.begin(), b.left.end(), kNaN);
+        std::fill(b.right.begin(), b.right.end(), kNaN);
+        int32_t heard = -1; // samples 0 … heard hold audio
+        const auto hear = [&](int32_t upTo) {
+            for (; heard < upTo; ++heard) {
+                b.left[static_cast<size_t>(heard + 1)] = b.right[static_cast<size_t>(heard + 1)] =
+                    loud(heard + 1);
+            }
+            for (; heard > upTo; --heard) {
+                b.left[static_cast<size_t>(heard)] = b.right[static_cast<size_t>(heard)] = kNaN;
+            }
+        };
+        c.sampleRate = rate;
+        c.rateFactor = static_cast<float>(rate / 44100.0);
+        c.jumpLimit = Nearest(512.0 * c.rateFactor) + 1;
+        for (const double bpm : {80.0, 10000.0}) {
+            for (const int steps : {1, 64}) {
+                const double exact = rate * 15.0 / bpm;
+                c.samplesPerStep = Nearest(exact);
+                c.sequenceLength = std::min(capacity, Nearest(steps * exact));
+                c.samplesPerBeat = std::min(c.sequenceLength, Nearest(4.0 * exact));
+                for (const int32_t length : {1, c.samplesPerStep, c.sequenceLength}) {
+                    c.stepLength = std::min(length, c.sequenceLength);
+                    c.declick = std::min(c.stepLength, static_cast<int32_t>(256.0f * c.rateFactor));
+                    c.declickReciprocal = 1.0f / static_cast<float>(c.declick);
+                    for (const int32_t p0 : {0, 1, 2, c.sequenceLength - 1}) {
+                        for (const EffectParams &p : sets) {
+                            hear(p0);
+                            c.patternPosition = p0;
+                            c.stepPosition = 0;
+                            c.stepIndex = p0 % 2;
+                            start(s, c, {loud(p0), loud(p0)});
+                            for (int n = 0; n < 3000; ++n) {
+                                hear(std::max(heard, c.patternPosition));
+                                const float x = loud(c.patternPosition);
+                                const StereoSample y = process(s, c, {x, x}, p);
+                                ASSERT_TRUE(std::abs(y.left) <= 8.0001f &&
+                                            std::abs(y.right) <= 8.0001f)
+                                    << rate << " Hz, " << bpm << " bpm, " << steps
+                                    << " steps, event " << length << ", P " << p0 << ", sample "
+                                    << n << ", param set " << &p - sets;
+                                b.advance();
+                                if (c.stepPosition >= c.stepLength) {
+                                    c.stepPosition = 0;
+                                    b.recompute = true;
+                                    start(s, c, {x, x});
+                                }
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(Shuffler, StaysInsideTheHistoryAtTheExtremes) {
+    RunAtTheExtremes<ShufflerState>(ShufflerStart, ShufflerProcess);
+}
+TEST(Reverser, StaysInsideTheHistoryAtTheExtremes) {
+    RunAtTheExtremes<ReverserState>(ReverserStart, ReverserProcess);
+}
+TEST(Stretcher, StaysInsideTheHistoryAtTheExtremes) {
+    RunAtTheExtremes<StretcherState>(StretcherStart, StretcherProcess);
+}
+
+} // namespace
+} // namespace frakle::effects

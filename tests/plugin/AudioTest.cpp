@@ -55,7 +55,6 @@ TEST_F(Audio, OddBlocksAndBuffers) {
     e.processReplacing(effect, io, io, 0);
     e.processReplacing(effect, io, io, -7);
     e.processReplacing(effect, nullptr, io, 16); // no input: silence in
-    EXPECT_LT(std::fabs(l[15]), 0.25f);
     e.processReplacing(effect, io, nullptr, 16);
     float *none[2] = {nullptr, nullptr};
     e.processReplacing(effect, none, none, 16);

@@ -31,11 +31,13 @@ using Sequencer = PluginTest;
 
 TEST_F(Sequencer, FourStepPatternSwitchesEffectsOnItsCodedSteps) {
     auto p = preset();
-    const uint8_t codes[4] = {5, 0, 0, 3}; // shuffler for three steps, then the modulator
+    // The crusher for three steps, then the reverser: on a steady input both give it back
+    // unchanged, so their output volumes tell them apart.
+    const uint8_t codes[4] = {7, 0, 0, 6};
     std::memcpy(p.data() + kPatternSteps, codes, 4);
     p[kStepCount] = 4;
-    setFloatAt(p, volumeOffset(3), 0.0f); // shuffler silent
-    setFloatAt(p, volumeOffset(1), 1.0f); // modulator twice as loud
+    setFloatAt(p, volumeOffset(5), 0.0f); // crusher silent
+    setFloatAt(p, volumeOffset(4), 1.0f); // reverser twice as loud
     ASSERT_EQ(host().setChunk(p, tools::ChunkKind::Preset), 2800);
     host().timeline().playing = true;
     const auto out = host().processSignal(constant(6 * kStep, 0.25f), 512);

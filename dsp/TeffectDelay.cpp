@@ -1,0 +1,180 @@
+// The delay line: every value read from the buffers is scaled by the feedback gain, so the gain
+// sets both the level of the first echo and the decay of the ones after it.
+#include "dsp/TeffectDelay.h"
+
+#include "dsp/uFilterRBF2.h"
+
+#include <cmath>
+
+namespace frakle::dsp {
+
+namespace {
+
+constexpr float kDefaults[8] = {0.1f, 0.5f, 0.7f, 0.5f, 1.0f, 0.8f, 1.0f, 0.0f}; // indices 1 … 8
+
+// 4-point Hermite between y[2] (t = 0) and y[1] (t = 1); y[0] is the newest tap. Every step is
+// rounded to a 32-bit float.
+float Hermite(const float *y, float t) {
+    const float c0 = (y[1] - y[3]) * 0.5f;
+    const float d = y[2] - y[1];
+    const float c1 = c0 + d;
+    const float c2 = c1 + d + (y[0] - y[2]) * 0.5f;
+    const float c3 = c1 + c2;
+    const float a = c2 * t - c3;
+    const float b = a * t + c0;
+    return b * t + y[2];
+}
+
+} // namespace
+
+TEffectDelay::TEffectDelay() {
+    StoreDefaults();
+    Retune();
+}
+
+void TEffectDelay::StoreDefaults() {
+    for (int i = 0; i < kParams; ++i) {
+        params_[i].store(kDefaults[i], std::memory_order_relaxed);
+    }
+}
+
+void TEffectDelay::SetSampleRate(double rate) {
+    if (ChangeSampleRate(rate)) {
+        Retune();
+    }
+}
+
+void TEffectDelay::SetTempo(double bpm) {
+    if (ChangeTempo(bpm)) {
+        Retune();
+    }
+}
+
+void TEffectDelay::Init() {
+    Retune();
+    StoreDefaults();
+    for (auto &channel : taps_) {
+        for (float &tap : channel) {
+            tap = 0.0f;
+        }
+    }
+    feedbackGain_ = 0.0f;
+}
+
+void TEffectDelay::Retune() {
+    ResizeBuffers(Nearest(static_cast<double>(samplesPerBeat()) +
+                          static_cast<double>(samplesPerMillisecond())));
+    time_ = -1.0f; // the units changed: recompute the delay whatever the parameters
+    TakeParams();
+    delay_ = targetDelay_;
+    delayFraction_ = static_cast<float>(targetDelay_);
+    SetWritePosition(writePosition_);
+}
+
+void TEffectDelay::Clear() { clearRequested_.store(true, std::memory_order_relaxed); }
+
+void TEffectDelay::SetParam(int index, float value) {
+    value = Clamp01(value);
+    if (index >= kTime && index <= kFine) {
+        params_[index - 1].store(value, std::memory_order_relaxed);
+    } else {
+        SetValue(value);
+    }
+}
+
+float TEffectDelay::GetParam(int index) const {
+    return index >= kTime && index <= kFine ? Load(static_cast<Param>(index)) : GetValue();
+}
+
+void TEffectDelay::GetParamDisplay(int index, char *text, size_t size) const {
+    FormatPercent(GetParam(index), text, size);
+}
+
+void TEffectDelay::TakeParams() {
+    const float time = Load(kTime);
+    const float fine = Load(kFine);
+    const float separation = Load(kSeparation);
+    if (time != time_ || fine != fine_ || separation != separation_) {
+        time_ = time;
+        fine_ = fine;
+        separation_ = separation;
+        UpdateDelayTime();
+    }
+    wet_ = Load(kWet);
+    dry_ = Load(kDry);
+    inputGain_ = Load(kInputGain);
+    feedbackTarget_ = static_cast<float>(0.99 * static_cast<double>(Load(kFeedback)));
+    glideStep_ = static_cast<float>(0.975 * static_cast<double>(Load(kGlide)) + 0.025);
+}
+
+// Target and offsets are worked out together here, on the audio thread, so the read positions
+// never combine a new delay with an old offset.
+void TEffectDelay::UpdateDelayTime() {
+    const double beat = samplesPerBeat();
+    const double ms = samplesPerMillisecond();
+    const double t = (Nearest(beat) - ms) * static_cast<double>(time_) + ms;
+    const double f = Nearest(5.0 * ms * static_cast<double>(fine_));
+    targetDelay_ = Nearest(f + t);
+
+    // One channel lags by up to a step at either end; a dead zone surrounds the centre.
+    const double v = separation_;
+    offset_[0] = offset_[1] = 0;
+    if (v <= 0.49) {
+        offset_[0] = static_cast<int32_t>(std::floor((0.49 - v) * 2.0408164 * beat * 0.25));
+    } else if (v >= 0.51) {
+        offset_[1] = Nearest((v - 0.51) * 2.0408164 * beat * 0.25);
+    }
+}
+
+int32_t TEffectDelay::Wrap(int32_t p) const {
+    if (p < 0) {
+        return p + bufferLength_;
+    }
+    return p >= bufferLength_ ? p - bufferLength_ : p;
+}
+
+int32_t TEffectDelay::Limit(int32_t p) const {
+    return p < 0 ? 0 : (p >= bufferLength_ ? bufferLength_ - 1 : p);
+}
+
+// Wrapped once only: a read further back than the buffer holds stays at position 0.
+void TEffectDelay::SetWritePosition(int32_t p) {
+    const int32_t write = Wrap(p);
+    for (int ch = 0; ch < 2; ++ch) {
+        read_[ch] = Limit(Wrap(write - delay_ - offset_[ch]));
+    }
+    writePosition_ = Limit(write);
+}
+
+void TEffectDelay::ProcessStereo(float &left, float &right) {
+    if (clearRequested_.exchange(false, std::memory_order_relaxed)) {
+        feedbackGain_ = 0.0f;
+    }
+    TakeParams();
+
+    float t = delayFraction_ - static_cast<float>(delay_);
+    t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
+    float *buffers[2] = {left_.data(), right_.data()};
+    float *io[2] = {&left, &right};
+    const auto write = static_cast<size_t>(writePosition_);
+    for (int ch = 0; ch < 2; ++ch) {
+        float *tap = taps_[ch];
+        tap[3] = tap[2];
+        tap[2] = tap[1];
+        tap[1] = tap[0];
+        tap[0] = buffers[ch][static_cast<size_t>(read_[ch])] * feedbackGain_;
+        const float delayed = Hermite(tap, t);
+        const float input = *io[ch];
+        buffers[ch][write] = (input + delayed) * inputGain_;
+        *io[ch] = input * dry_ + delayed * wet_;
+    }
+
+    feedbackGain_ = SlewTo(0.01f, feedbackTarget_, feedbackGain_);
+    if (targetDelay_ != delay_) {
+        delayFraction_ += targetDelay_ > delay_ ? glideStep_ : -glideStep_;
+        delay_ = Nearest(delayFraction_);
+    }
+    SetWritePosition(writePosition_ + 1);
+}
+
+} // namespace frakle::dsp

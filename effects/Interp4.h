@@ -1,0 +1,41 @@
+// Interp4: the 4-point interpolator for fractional history reads (tape stop and retrigger).
+#pragma once
+
+#include "effects/EffectContext.h"
+
+#include <algorithm>
+
+namespace frakle::effects {
+
+// h0 … h3 are the history at i, i − 1, i − 2, i − 3; the result is the signal at i − 2 + t:
+// h2 at t = 0, h1 at t = 1.
+inline float Interp4(float h0, float h1, float h2, float h3, double t) {
+    t = t > 0.0 ? (t < 1.0 ? t : 1.0) : 0.0;
+    const double a = h0;
+    const double b = h1;
+    const double c = h2;
+    const double d = h3;
+    const double e = 6.0 * (b - c) + 2.0 * (d - a);
+    const double f = 15.0 * (c - b) + 5.0 * (a - d) + t * e;
+    const double g = 9.0 * (b - c) + 3.0 * (d - a) + t * f;
+    const double k = (b - 2.0 * c + d) + t * g;
+    return static_cast<float>(c + 0.5 * t * ((b - d) + t * k));
+}
+
+// Both channels at history index i (3 … the newest sample) and fraction t.
+inline StereoSample Interp4(const History &h, int32_t i, double t) {
+    const auto at = [i](const float *x, int32_t back) { return x[static_cast<size_t>(i - back)]; };
+    return {Interp4(at(h.left, 0), at(h.left, 1), at(h.left, 2), at(h.left, 3), t),
+            Interp4(at(h.right, 0), at(h.right, 1), at(h.right, 2), at(h.right, 3), t)};
+}
+
+// The newest history index an effect may read: the pattern position, kept inside the buffer
+// (−1 for an empty history).
+inline int32_t NewestIndex(const EffectContext &c) {
+    if (c.history.size <= 0) {
+        return -1;
+    }
+    return std::clamp(c.patternPosition, 0, c.history.size - 1);
+}
+
+} // namespace frakle::effects
