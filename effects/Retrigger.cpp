@@ -51,7 +51,7 @@ float NextSpeed(float speed, float pitch) {
 
 StereoSample Read(RetriggerState &s, const History &h, int32_t newest) {
     // The pattern position can wrap under the head; it never reads past the newest sample.
-    if (s.readIndex > newest + 1000000000) {
+    if (s.readIndex > newest) {
         s.readIndex = newest;
         s.readPosition = static_cast<float>(newest);
     }

@@ -18,7 +18,9 @@ struct TBitmap {
     TBitmap(int32_t w, int32_t h, uint32_t fill = 0)
         : width(w), height(h), pixels(static_cast<size_t>(w) * static_cast<size_t>(h), fill) {}
 
-    bool contains(int32_t x, int32_t y) const { return x >= 0 && y >= 0 && x < width && y < height; }
+    bool contains(int32_t x, int32_t y) const {
+        return x >= 0 && y >= 0 && x < width && y < height;
+    }
     uint32_t &at(int32_t x, int32_t y) {
         return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
     }

@@ -20,7 +20,7 @@ namespace {
 // Glyphs are rendered at this many horizontal positions per pixel; the baseline is always on a
 // whole pixel.
 constexpr int32_t kPhases = 8;
-// A glyph may be drawn up to this many phases (a quarter pixel) away from its exact position
+// A glyph may be drawn up to this many phases (3/8 pixel) away from its exact position
 // when that puts its vertical stems on whole pixels: sharper stems, spacing off by little.
 constexpr int32_t kSnapReach = 3;
 // A shifted position must be this much sharper to be taken over the exact one.

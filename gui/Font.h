@@ -27,8 +27,8 @@ struct TGlyph {
     std::vector<uint8_t> coverage;
 };
 
-// A line laid out: every glyph's whole-pixel pen position from the start of the line and the
-// subpixel phase it is drawn at.
+// A line laid out: every glyph (rendered at its subpixel phase) and the whole-pixel pen position
+// it is drawn at, from the start of the line.
 struct TGlyphRun {
     struct TItem {
         const TGlyph *glyph = nullptr;
