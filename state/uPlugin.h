@@ -4,8 +4,8 @@
 // audio thread and from MIDI), process calls from the audio thread.
 #pragma once
 
-#include "engine/Engine.h"
 #include "dsp/Random.h"
+#include "engine/Engine.h"
 #include "host/DVstTemplate.h"
 #include "state/ProgramStore.h"
 
