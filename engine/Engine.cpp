@@ -61,6 +61,7 @@ void TEngine::updateTiming() {
     if (sequenceLength_ < samplesPerBeat_) {
         samplesPerBeat_ = sequenceLength_;
     }
+    sharedSamplesPerBeat_.store(samplesPerBeat_, std::memory_order_relaxed);
     updateEnvelope();
 }
 

@@ -130,6 +130,10 @@ public:
     int32_t stepIndex() const { return stepIndex_.load(std::memory_order_relaxed); }
     int32_t samplesPerMs() const { return samplesPerMs_.load(std::memory_order_relaxed); }
     double sampleRate() const { return sampleRate_.load(std::memory_order_relaxed); }
+    // Samples per beat as the engine last computed it, for readers on other threads.
+    int32_t samplesPerBeatShared() const {
+        return sharedSamplesPerBeat_.load(std::memory_order_relaxed);
+    }
     double tempo() const { return tempo_.load(std::memory_order_relaxed); }
 
     // Timing read by the effects (audio thread).
@@ -184,6 +188,7 @@ private:
     bool resync_ = true;
     float rateFactor_ = 1.0f;
     std::atomic<int32_t> samplesPerMs_{44}; // shared
+    std::atomic<int32_t> sharedSamplesPerBeat_{22050}; // shared
     int32_t fadeLength_ = 64;
     int32_t historyCapacity_ = 0;
     double exactSamplesPerStep_ = 0.0;

@@ -17,6 +17,8 @@ public:
     virtual ~TEditorForm() = default;
     // Connects the form to its plug-in once it exists as a child of the host's window.
     virtual void connect(AudioEffect *effect) = 0;
+    // The host's idle call: input, refresh, drawing.
+    virtual void idle() {}
 };
 
 struct FormClass {

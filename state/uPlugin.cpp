@@ -44,12 +44,7 @@ std::unique_ptr<host::TEditorForm> createBlankForm(void * /*parentWindow*/) {
 
 const host::FormClass kFormClass{APlugin::kEditorWidth, APlugin::kEditorHeight, createBlankForm};
 
-void editorIdle(host::AudioEffect *effect, host::TEditorForm & /*form*/) {
-    auto *plugin = static_cast<APlugin *>(effect);
-    if (!plugin->editorOpen()) {
-        return;
-    }
-}
+void editorIdle(host::AudioEffect * /*effect*/, host::TEditorForm &form) { form.idle(); }
 
 uint32_t counterSeed() {
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -58,8 +53,9 @@ uint32_t counterSeed() {
 
 } // namespace
 
-APlugin::APlugin(vst2::HostCallback audioMaster)
-    : TVstTemplate(audioMaster, kNumParams, kNumPrograms, makeIdentity(), &kFormClass),
+APlugin::APlugin(vst2::HostCallback audioMaster, const host::FormClass *formClass)
+    : TVstTemplate(audioMaster, kNumParams, kNumPrograms, makeIdentity(),
+                   formClass != nullptr ? formClass : &kFormClass),
       random_(counterSeed()), engine_(store_.record(), random_), wallClock_(localDays) {
     store_.writeRecord(MakeDefaultRecord());
     finishConstruction();
@@ -285,6 +281,68 @@ void APlugin::global(int32_t effect, bool forced) {
     requestEditor(kRefreshSoloSwitches | kRefreshGlobalSwitches);
 }
 
+// --- editor ------------------------------------------------------------------------------
+
+float APlugin::GetControlValue(int32_t tag) {
+    const TProgramRecord &rec = record();
+    int32_t offset = -1;
+    if (tag >= 1 && tag <= 113 && tag != 70 && tag != 81 && tag != 92) {
+        offset = 24 + 4 * tag;
+    } else if (tag >= 122 && tag <= 125) {
+        constexpr int32_t kSpare[4] = {512, 556, 580, 600};
+        offset = kSpare[tag - 122];
+    } else if (tag >= 201 && tag <= 209) {
+        offset = 660 + 4 * (tag - 201);
+    } else if (tag >= 301 && tag <= 309) {
+        offset = 696 + 4 * (tag - 301);
+    }
+    return offset < 0 ? 0.0f : Load(FloatAt(rec, offset));
+}
+
+int32_t APlugin::GetFilterMode(int32_t i) {
+    return Load(record().filterQMode[std::clamp(i, 0, 9)]);
+}
+
+void APlugin::SetFilterMode(int32_t i, bool resonant) {
+    i = std::clamp(i, 0, 9);
+    Store(record().filterQMode[i], static_cast<uint8_t>(resonant ? 1 : 0));
+    dsp::TFilterRBF2 &filter = i == 0 ? engine_.masterFilter() : engine_.effectFilter(i - 1);
+    filter.SetResonant(resonant ? 1.0f : 0.0f);
+}
+
+int32_t APlugin::GetLength() { return std::clamp<int32_t>(Load(record().stepCount), 1, 64); }
+
+int32_t APlugin::GetStep(int32_t i) {
+    return Load(record().patternSteps[currentPattern()][std::clamp(i, 0, kMaxSteps - 1)]);
+}
+
+int32_t APlugin::GetPatternSolo() { return LoadEffectIndex(record().patternSolo[currentPattern()]); }
+
+int32_t APlugin::GetPatternGlobal() {
+    return LoadEffectIndex(record().patternGlobal[currentPattern()]);
+}
+
+int32_t APlugin::GetClippingMode() {
+    return std::clamp<int32_t>(Load(record().clippingMode), 1, 3);
+}
+
+void APlugin::StoreClippingMode(int32_t mode) {
+    Store(record().clippingMode, static_cast<uint8_t>(std::clamp(mode, 1, 3)));
+}
+
+bool APlugin::GetIgnoreTransport() {
+    const bool ignore = Load(record().ignoreTransport) != 0;
+    engine_.setIgnoreTransport(ignore); // the engine follows the setting whenever it is read
+    return ignore;
+}
+
+void APlugin::StoreDeclickSetting(float v) {
+    v = clampValue(v);
+    Store(record().noClickIn, v);
+    const double rateFactor = engine_.sampleRate() / 44100.0;
+    engine_.setJumpDeclickLimit(static_cast<int32_t>(std::nearbyint(512.0 * rateFactor * v)) + 1);
+}
+
 // --- MIDI ----------------------------------------------------------------------------------
 
 bool APlugin::GetMidiEnabled() { return Load(record().midiEnabled) == 1; }
@@ -457,7 +515,3 @@ void APlugin::processBlock(float **inputs, float **outputs, int32_t frames, bool
 }
 
 } // namespace frakle::state
-
-frakle::host::AudioEffect *frakle::host::createEffectInstance(vst2::HostCallback audioMaster) {
-    return new frakle::state::APlugin(audioMaster);
-}

@@ -32,7 +32,8 @@ public:
     // Largest chunk accepted: far beyond any program this plug-in writes.
     static constexpr int32_t kMaxChunkSize = 16 << 20;
 
-    explicit APlugin(vst2::HostCallback audioMaster);
+    // `formClass` is the editor the host can open; null makes a plug-in without one.
+    explicit APlugin(vst2::HostCallback audioMaster, const host::FormClass *formClass = nullptr);
     ~APlugin() override;
 
     void setParameter(int32_t index, float value) override;
@@ -74,6 +75,21 @@ public:
     void ForgetMidiLearn(int32_t tag);
     bool GetMidiEnabled();
     void SetMidiEnabled(bool on);
+
+    // What the editor reads and sets (UI thread).
+    float GetControlValue(int32_t tag);
+    int32_t GetFilterMode(int32_t i);
+    void SetFilterMode(int32_t i, bool resonant);
+    int32_t GetPattern() const { return currentPattern(); }
+    int32_t GetLength();
+    int32_t GetStep(int32_t i);
+    int32_t GetPatternSolo();
+    int32_t GetPatternGlobal();
+    int32_t GetClippingMode();
+    void StoreClippingMode(int32_t mode);
+    bool GetIgnoreTransport();
+    int32_t GetCurrentStep() const { return engine_.stepIndex(); }
+    void StoreDeclickSetting(float v);
 
     // Editor traffic.
     void setEditorOpen(bool open) { editorOpen_.store(open, std::memory_order_relaxed); }

@@ -1,0 +1,236 @@
+// The X11 window against a real X server (skipped without DISPLAY; CI runs none, use Xvfb):
+// pixels reach the screen, X input reaches the controls, and neither a host that destroys its
+// window under us nor a broken connection ends the process.
+#include "gui/Scene.h"
+#include "gui/X11Window.h"
+
+#include <gtest/gtest.h> // before Xlib, whose macros (None, Bool) it would trip over
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include <cstdlib>
+#include <sys/socket.h>
+
+namespace frakle::gui {
+namespace {
+
+#define SKIP_WITHOUT_DISPLAY()                                                                     \
+    if (std::getenv("DISPLAY") == nullptr) {                                                       \
+        GTEST_SKIP() << "DISPLAY is not set";                                                      \
+    }
+
+// The host's side: a connection of its own, as a host has.
+struct Host {
+    Display *display = XOpenDisplay(nullptr);
+    ~Host() {
+        if (display != nullptr) {
+            XCloseDisplay(display);
+        }
+    }
+    Window root() const { return DefaultRootWindow(display); }
+
+    // Everything either side sent has been handled and our events are in our queue.
+    void settle(TX11Window &window, TScene &scene) const {
+        XSync(display, False);
+        XSync(window.display(), False);
+        window.pumpEvents(scene);
+    }
+    void send(Window target, XEvent event, long mask) const {
+        event.xany.display = display;
+        event.xany.window = target;
+        XSendEvent(display, target, False, mask, &event);
+    }
+    void button(Window target, int type, unsigned int button, int x, int y) const {
+        XEvent e{};
+        e.type = type;
+        e.xbutton.root = root();
+        e.xbutton.x = x;
+        e.xbutton.y = y;
+        e.xbutton.x_root = x;
+        e.xbutton.y_root = y;
+        e.xbutton.button = button;
+        e.xbutton.same_screen = True;
+        send(target, e, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask);
+    }
+    void key(Window target, KeySym sym) const {
+        XEvent e{};
+        e.type = KeyPress;
+        e.xkey.root = root();
+        e.xkey.keycode = XKeysymToKeycode(display, sym);
+        e.xkey.same_screen = True;
+        send(target, e, KeyPressMask);
+    }
+    TPoint pointer() const {
+        Window r = 0;
+        Window child = 0;
+        int x = 0;
+        int y = 0;
+        int wx = 0;
+        int wy = 0;
+        unsigned int mask = 0;
+        XQueryPointer(display, root(), &r, &child, &x, &y, &wx, &wy, &mask);
+        return {x, y};
+    }
+};
+
+int hostErrors = 0;
+int countHostError(Display *, XErrorEvent *) {
+    ++hostErrors;
+    return 0;
+}
+
+TEST(X11Window, TopLevelWindowShowsPixelsAndTakesInput) {
+    SKIP_WITHOUT_DISPLAY();
+    Host host;
+    ASSERT_NE(host.display, nullptr);
+    TX11Window window(0, 200, 100, "Frakle test");
+    ASSERT_TRUE(window.isOpen());
+    TScene scene(200, 100);
+    scene.attach(&window);
+    scene.root().setBackground(Rgb(200, 30, 10));
+    TImageList strip;
+    strip.images.push_back({TBitmap(39 * 2, 39, Rgb(0, 0, 255)), 2});
+    TDIBKnob &knob = scene.root().add<TDIBKnob>(80, 40, 39, 39);
+    knob.setImages(&strip, 0);
+    knob.setMax(360);
+    host.settle(window, scene);
+    scene.update();
+    XSync(window.display(), False);
+
+    XImage *shot = XGetImage(host.display, window.windowId(), 0, 0, 200, 100, AllPlanes, ZPixmap);
+    ASSERT_NE(shot, nullptr);
+    EXPECT_EQ(XGetPixel(shot, 10, 10) & 0xFFFFFF, 0xC81E0Au);
+    EXPECT_EQ(XGetPixel(shot, 100, 60) & 0xFFFFFF, 0x0000FFu);
+    XDestroyImage(shot);
+
+    // A drag: the press, then the pointer moving 30 pixels up, is one knob step per pixel with
+    // the pointer put back where the press was.
+    const Window w = window.windowId();
+    XWarpPointer(host.display, None, host.root(), 0, 0, 0, 0, 100, 60);
+    host.settle(window, scene);
+    host.button(w, ButtonPress, Button1, 100, 60);
+    host.settle(window, scene);
+    EXPECT_TRUE(knob.isDragging());
+    XWarpPointer(host.display, None, host.root(), 0, 0, 0, 0, 100, 30);
+    host.settle(window, scene);
+    host.settle(window, scene); // the move our own warp caused changes nothing
+    EXPECT_EQ(knob.position(), 30);
+    EXPECT_EQ(host.pointer(), (TPoint{100, 60}));
+
+    host.key(w, XK_Up);
+    host.key(w, XK_Page_Up);
+    host.button(w, ButtonRelease, Button1, 100, 60);
+    host.button(w, ButtonPress, Button4, 100, 60); // wheel up
+    host.button(w, ButtonRelease, Button4, 100, 60);
+    host.settle(window, scene);
+    EXPECT_FALSE(knob.isDragging());
+    EXPECT_EQ(knob.position(), 37);
+
+    // Exposed parts are redrawn.
+    scene.update();
+    XClearArea(host.display, w, 10, 10, 20, 20, True);
+    host.settle(window, scene);
+    EXPECT_EQ(scene.dirtyRects(), (std::vector<TRect>{{10, 10, 20, 20}}));
+    scene.update();
+
+    EXPECT_EQ(window.cursorPosition(), (TPoint{100, 60}));
+    window.setCursorPosition(5, 7);
+    EXPECT_EQ(window.cursorPosition(), (TPoint{5, 7}));
+    EXPECT_EQ(window.errorCount(), 0);
+    EXPECT_TRUE(window.isOpen());
+    scene.attach(nullptr);
+}
+
+TEST(X11Window, HostDestroyingItsWindowFirstOnlyClosesOurs) {
+    SKIP_WITHOUT_DISPLAY();
+    Host host;
+    ASSERT_NE(host.display, nullptr);
+    hostErrors = 0;
+    const XErrorHandler before = XSetErrorHandler(countHostError);
+    const Window parent = XCreateSimpleWindow(host.display, host.root(), 0, 0, 400, 300, 0, 0, 0);
+    XMapWindow(host.display, parent);
+    XSync(host.display, False);
+    {
+        TX11Window window(parent, 200, 100);
+        ASSERT_TRUE(window.isOpen());
+        Window r = 0;
+        Window actualParent = 0;
+        Window *children = nullptr;
+        unsigned int count = 0;
+        XQueryTree(host.display, window.windowId(), &r, &actualParent, &children, &count);
+        XFree(children);
+        EXPECT_EQ(actualParent, parent);
+
+        TScene scene(200, 100);
+        scene.attach(&window);
+        window.pumpEvents(scene);
+        scene.update();
+
+        XDestroyWindow(host.display, parent);
+        XSync(host.display, False);
+        // The host's own errors still reach the host's handler while ours is installed.
+        XDestroyWindow(host.display, parent);
+        XSync(host.display, False);
+        EXPECT_EQ(hostErrors, 1);
+
+        scene.invalidateAll();
+        scene.update(); // draws into a window that is gone
+        window.hideCursor();
+        XSync(window.display(), False);
+        window.pumpEvents(scene);
+        EXPECT_FALSE(window.isOpen());
+        EXPECT_GE(window.errorCount(), 1);
+        EXPECT_FALSE(window.connectionLost());
+
+        scene.invalidateAll();
+        scene.update();
+        window.pumpEvents(scene);
+        window.showCursor();
+        scene.attach(nullptr);
+    }
+    {
+        TX11Window orphan(parent, 200, 100); // a parent id that no longer exists
+        EXPECT_FALSE(orphan.isOpen());
+        EXPECT_EQ(orphan.lastErrorCode(), BadWindow);
+    }
+    EXPECT_EQ(hostErrors, 1);
+    XDestroyWindow(host.display, parent); // ours is gone: the host's handler again
+    XSync(host.display, False);
+    EXPECT_EQ(hostErrors, 2);
+    XSetErrorHandler(before);
+}
+
+// Cuts the connection under an open window, then uses it: exits 0 when the window noticed and
+// every call after was harmless.
+[[noreturn]] void loseConnection() {
+    bool ok = false;
+    {
+        TX11Window window(0, 200, 100);
+        TScene scene(200, 100);
+        scene.attach(&window);
+        ok = window.isOpen();
+        shutdown(ConnectionNumber(window.display()), SHUT_RDWR);
+        window.pumpEvents(scene);
+        ok = ok && window.connectionLost() && !window.isOpen();
+        scene.invalidateAll();
+        scene.update();
+        window.hideCursor();
+        window.setCursorPosition(1, 2);
+        ok = ok && window.cursorPosition() == TPoint{1, 2};
+        window.pumpEvents(scene);
+        scene.attach(nullptr);
+    }
+    std::exit(ok ? 0 : 2);
+}
+
+// In a child process, so that Xlib ending the process fails the test instead of ending it.
+TEST(X11Window, BrokenConnectionClosesTheWindowAndTheProcessGoesOn) {
+    SKIP_WITHOUT_DISPLAY();
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(loseConnection(), ::testing::ExitedWithCode(0), "");
+}
+
+} // namespace
+} // namespace frakle::gui
