@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all build demo demo-effects test test-asan test-tsan lint format tidy clean
+.PHONY: all build bench demo demo-effects test test-asan test-tsan lint format tidy clean
 
 all: build
 
@@ -28,6 +28,9 @@ demo-effects: demo
 	  $(BUILD)/frakle-render --bpm 120 --param "$$label=1" $(BUILD)/demo/in.wav \
 	      $(BUILD)/demo/out-$$name.wav | grep "output peak" || exit 1; \
 	done
+
+bench: build
+	$(BUILD)/frakle_bench
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)

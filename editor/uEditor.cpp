@@ -308,7 +308,7 @@ void TPluginEditorWindow::buildLayout() {
         {kKnobLarge, 99, 285, 34, 4320, 136, 299, 50, "Frequency", 136, 287, 50, false},
         {kKnobSmall, 99, 335, 36, 360, 137, 351, 40, "Spread", 137, 339, 40, false},
         {kKnobSmall, 99, 370, 37, 360, 137, 387, 40, "FM Amt", 137, 374, 40, false},
-        {kKnobSmall, 99, 405, 35, 360, 137, 421, 40, "FM Speed", 137, 409, 40, false},
+        {kKnobSmall, 99, 405, 35, 360, 137, 421, 40, "FM Speed", 134, 409, 46, false},
         {kKnobSmall, 99, 440, 123, 360, 137, 455, 40, "Sine Mix", 137, 443, 40, false},
         {kKnobLarge, 193, 285, 45, 360, 230, 304, 50, "Speed", 230, 292, 50, false},
         {kKnobLarge, 193, 335, 46, 360, 230, 354, 50, "Length", 230, 342, 50, false},
