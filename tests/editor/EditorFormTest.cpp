@@ -226,6 +226,19 @@ TEST_F(EditorForm, RightClickArmsLearnAndASecondDisarms) {
     EXPECT_EQ(plugin_.record().ccMap[20], -1);
 }
 
+TEST_F(EditorForm, ClosingMidDragAndReopening) {
+    open();
+    const gui::TRect r = form_->knob(1)->absoluteRect();
+    window_->mouseDown(gui::TMouseButton::Left, r.x + 5, r.y + 5);
+    window_->mouseMoveBy(0, -20);
+    form_->idle();
+    form_.reset(); // the host closes the editor while the button is still held
+    EXPECT_FALSE(plugin_.editorOpen());
+    open();
+    EXPECT_EQ(form_->knob(1)->position(), 20);
+    EXPECT_TRUE(plugin_.editorOpen());
+}
+
 TEST_F(EditorForm, Screenshot) {
     pattern({2, 0, 0, 5, 1, 3, 0, 11, 1, 0, 0, 0, 6, 7, 8, 9, 1, 0, 10, 4});
     plugin_.setParameter(104, 1.0f); // a solo
