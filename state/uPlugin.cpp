@@ -65,7 +65,10 @@ APlugin::APlugin(vst2::HostCallback audioMaster, const host::FormClass *formClas
     localDays(); // reads the time zone now, on the UI thread
 }
 
-APlugin::~APlugin() = default;
+APlugin::~APlugin() {
+    // An open editor goes first, while everything it may touch still exists.
+    setEditor(nullptr);
+}
 
 void APlugin::initParameterTable() {
     for (int32_t i = 0; i < kNumParams; ++i) {
