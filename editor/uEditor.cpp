@@ -218,9 +218,10 @@ void TPluginEditorWindow::buildLayout() {
     toggleTransport_ = &addImage(s.frakleMisc, kFmTransportDisable, 78, 74, 88, 20, 1009);
     versionText_ = &addLabel(109, 13, 40, "", gui::Rgb(192, 192, 192));
     versionText_->setAlignment(gui::TAlign::Left);
-    addImage(s.frakleMisc, -1, 0, 0, 150, 65, 1000).setOpacity(0); // aboutBoxToggler
-    gui::TDIBContainer &about = root.add<gui::TDIBContainer>(1000, 0, 674, 102);
-    about.setBackground(gui::Rgb(24, 24, 24));
+    aboutBoxToggler_ = &addImage(s.frakleMisc, -1, 0, 0, 150, 65, 1000);
+    aboutBoxToggler_->setOpacity(0);
+    aboutBox_ = &root.add<gui::TDIBContainer>(1000, 0, 674, 102);
+    aboutBox_->setBackground(gui::Rgb(24, 24, 24));
     tipText_ = &root.add<TLabel>(34, 603, 800, 13);
     tipText_->setSizePx(11.0f);
     tipText_->setAlignment(gui::TAlign::Left);
@@ -228,9 +229,9 @@ void TPluginEditorWindow::buildLayout() {
     // Sequencer area.
     chosenEffectHit_ = &addImage(s.hitDetection, kHitChosenEffect, 10, 125, 220, 20, 1001);
     chosenEffectMarker_ = &addImage(s.frakleMisc, kFmMarker, 10, 125, 20, 20, 1001);
-    addImage(s.hitDetection, kHitRandomiseSequence, 240, 125, 120, 20, 1002);
-    addImage(s.hitDetection, kHitPresets, 370, 125, 80, 20, 1003);
-    addImage(s.hitDetection, kHitPatternBank, 459, 125, 320, 20, 1004);
+    randomiseButton_ = &addImage(s.hitDetection, kHitRandomiseSequence, 240, 125, 120, 20, 1002);
+    templatesButton_ = &addImage(s.hitDetection, kHitPresets, 370, 125, 80, 20, 1003);
+    patternBankHit_ = &addImage(s.hitDetection, kHitPatternBank, 459, 125, 320, 20, 1004);
     patternMarker_ = &addImage(s.frakleMisc, kFmMarker, 459, 125, 20, 20, 1004);
     learnMarkers_[kLearnPatNum] =
         &addImage(s.hitDetection, kHitMidiMapPatNum, 455, 110, 328, 39, 1020);
@@ -244,15 +245,21 @@ void TPluginEditorWindow::buildLayout() {
     for (int32_t i = 0; i < 64; ++i) {
         steps_[static_cast<size_t>(i)] = &addImage(s.sequencer, 0, 10 + 12 * i, 159, 12, 40, i);
     }
-    addImage(s.misc, kMiscSeqHitDetect, 11, 159, 768, 40, 1005).setOpacity(0);
+    seqHitDetect_ = &addImage(s.misc, kMiscSeqHitDetect, 11, 159, 768, 40, 1005);
+    seqHitDetect_->setOpacity(0);
     seqPosMarker_ = &addImage(s.misc, kMiscSeqMarker, 11, 200, 11, 5);
-    addImage(s.hitDetection, kHitShiftSequence, 792, 179, 40, 20, 1007);
+    seqShift_ = &addImage(s.hitDetection, kHitShiftSequence, 792, 179, 40, 20, 1007);
 
     // Effect columns.
     for (int32_t e = 0; e < 9; ++e) {
         const int32_t x0 = 2 + 94 * e;
-        addImage(s.frakleMisc, kFmChooseEffectTag2, x0, 220, 88, 17, 4001 + e).setOpacity(0);
-        addImage(s.frakleMisc, kFmChooseEffectTag, x0, 237, 20, 40, 4001 + e).setOpacity(0);
+        const auto column = static_cast<size_t>(e);
+        columnHeaders_[column] =
+            &addImage(s.frakleMisc, kFmChooseEffectTag2, x0, 220, 88, 17, 4001 + e);
+        columnHeaders_[column]->setOpacity(0);
+        columnTags_[column] =
+            &addImage(s.frakleMisc, kFmChooseEffectTag, x0, 237, 20, 40, 4001 + e);
+        columnTags_[column]->setOpacity(0);
         addKnob(kKnobProbability, x0 + 18, 239, 16 + 11 * e, 200);
         TDIBImage &solo = addImage(s.misc, kMiscSoloOff, x0 + 48, 239, 18, 18, e);
         solo.onMouseDown = [this, &solo](gui::TControl &, TMouseButton b, gui::TShiftState, int32_t,
@@ -262,8 +269,9 @@ void TPluginEditorWindow::buildLayout() {
         global.onMouseDown = [this, &global](gui::TControl &, TMouseButton b, gui::TShiftState,
                                              int32_t, int32_t) { setMasterEffect(global, b); };
         global_[static_cast<size_t>(e)] = &global;
-        addImage(s.frakleMisc, kFmFxInit, x0 + 26, 261, 28, 16, 2050 + e);
-        addImage(s.frakleMisc, kFmFxRand, x0 + 56, 261, 32, 16, 2000 + e);
+        initButtons_[column] = &addImage(s.frakleMisc, kFmFxInit, x0 + 26, 261, 28, 16, 2050 + e);
+        randomiseButtons_[column] =
+            &addImage(s.frakleMisc, kFmFxRand, x0 + 56, 261, 32, 16, 2000 + e);
         filterTypes_[static_cast<size_t>(e + 1)] =
             &addImage(s.filterType, 0, x0 + 2, 481, 85, 17, 20 + 11 * e);
         filterModes_[static_cast<size_t>(e + 1)] =
@@ -361,6 +369,9 @@ void TPluginEditorWindow::buildLayout() {
     learnMarkers_[kLearnFilterType] = &addImage(s.frakleMisc, kFmMidiMapFt, 860, 311, 89, 21);
     learnMarkers_[kLearnFxInit] = &addImage(s.frakleMisc, kFmMidiMapFxInit, 920, 271, 46, 20);
     learnMarkers_[kLearnFxRand] = &addImage(s.frakleMisc, kFmMidiMapFxRand, 970, 271, 36, 20);
+    wirePatternEditing();
+    wireHelpAndHeader();
+
     // A marker lies over the control it marks; clicks go through it to that control, so a second
     // right click on an armed control disarms it.
     for (gui::TDIBImage *marker : learnMarkers_) {

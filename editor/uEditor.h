@@ -40,6 +40,14 @@ public:
     void MoveSeqPosMarker(int32_t step);
     void HideLearnMarkers();
 
+    // --- pattern editing: the sequencer area's handlers (PatternEditing.cpp) ---
+    // (declarations of the pattern-editing handlers go here)
+    // --- end of pattern editing ---
+
+    // --- help line, about box, header switches, effect buttons (HelpAndHeader.cpp) ---
+    // (declarations of those handlers go here)
+    // --- end of help line ---
+
     // For tests and tools.
     gui::TScene &scene() { return scene_; }
     gui::TWindowBackend &window() { return *window_; }
@@ -82,6 +90,10 @@ private:
     };
 
     void buildLayout();
+    // Attach the handlers of the sequencer area, and of the help line, about box, header switches
+    // and effect buttons, to the controls built by buildLayout.
+    void wirePatternEditing();
+    void wireHelpAndHeader();
     gui::TDIBKnob &addKnob(int32_t strip, int32_t left, int32_t top, int32_t tag,
                            int32_t max = 360);
     gui::TLabel &addLabel(int32_t left, int32_t top, int32_t width, const std::string &text,
@@ -133,6 +145,23 @@ private:
     gui::TLabel *noteDisplay_ = nullptr;
     gui::TLabel *versionText_ = nullptr;
     gui::TLabel *tipText_ = nullptr;
+    gui::TDIBImage *randomiseButton_ = nullptr;
+    gui::TDIBImage *templatesButton_ = nullptr;
+    gui::TDIBImage *patternBankHit_ = nullptr;
+    gui::TDIBImage *seqHitDetect_ = nullptr;
+    gui::TDIBImage *seqShift_ = nullptr;
+    gui::TDIBImage *aboutBoxToggler_ = nullptr;
+    gui::TDIBContainer *aboutBox_ = nullptr;
+    std::array<gui::TDIBImage *, 9> columnHeaders_{};
+    std::array<gui::TDIBImage *, 9> columnTags_{};
+    std::array<gui::TDIBImage *, 9> initButtons_{};
+    std::array<gui::TDIBImage *, 9> randomiseButtons_{};
+
+    // --- pattern editing state ---
+    int32_t lastPressedStep_ = -1;
+    // --- help line state ---
+    bool tipVisible_ = true;
+    int32_t lastTipTag_ = -1;
 };
 
 // The form class the plug-in hands its template: an 844 × 626 editor in the host's X11 window.

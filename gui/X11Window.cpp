@@ -117,6 +117,8 @@ struct TX11Errors {
 
 namespace {
 
+constexpr int kConnectAttempts = 3;
+
 TShiftState shiftOf(unsigned int state) {
     TShiftState s;
     s.shift = (state & ShiftMask) != 0;
@@ -190,7 +192,10 @@ unsigned long channel(uint32_t value, unsigned long mask) {
 
 TX11Window::TX11Window(uintptr_t parent, int32_t width, int32_t height, const char *title)
     : width_(width), height_(height) {
-    display_ = XOpenDisplay(nullptr);
+    // A busy server may turn a connection away (EAGAIN) and take the next one.
+    for (int attempt = 0; attempt < kConnectAttempts && display_ == nullptr; ++attempt) {
+        display_ = XOpenDisplay(nullptr);
+    }
     if (display_ == nullptr) {
         return;
     }

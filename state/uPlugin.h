@@ -91,6 +91,14 @@ public:
     int32_t GetCurrentStep() const { return engine_.stepIndex(); }
     void StoreDeclickSetting(float v);
 
+    // --- pattern editing operations (PatternOperations.cpp) ---
+    // (declarations of the pattern operations go here)
+    // --- end of pattern editing operations ---
+
+    // --- header switches (HelpAndHeader side) ---
+    // (declarations go here)
+    // --- end of header switches ---
+
     // Editor traffic.
     void setEditorOpen(bool open) { editorOpen_.store(open, std::memory_order_relaxed); }
     bool editorOpen() const { return editorOpen_.load(std::memory_order_relaxed); }

@@ -23,7 +23,14 @@ namespace {
 
 // The host's side: a connection of its own, as a host has.
 struct Host {
-    Display *display = XOpenDisplay(nullptr);
+    Display *display = connect();
+    static Display *connect() {
+        Display *d = nullptr;
+        for (int attempt = 0; attempt < 3 && d == nullptr; ++attempt) {
+            d = XOpenDisplay(nullptr); // Xvfb turns the odd connection away when busy
+        }
+        return d;
+    }
     ~Host() {
         if (display != nullptr) {
             XCloseDisplay(display);
