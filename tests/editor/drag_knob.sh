@@ -9,13 +9,14 @@ log=$(mktemp)
 loop=$(mktemp --suffix=.wav)
 trap 'rm -f "$log" "$loop"' EXIT
 "$build/frakle-demo-loop" "$loop" --bars 1 > /dev/null || exit 1
-"$build/frakle-host" --loop "$loop" --seconds 5 --print-automation > "$log" 2>&1 &
+"$build/frakle-host" --loop "$loop" --seconds 120 --print-automation > "$log" 2>&1 &
 host=$!
-for _ in $(seq 50); do
-    window=$(xdotool search --name "mosko Frakle" 2> /dev/null | head -1)
-    [ -n "$window" ] && break
+for _ in $(seq 600); do
+    grep -q "^editor open" "$log" && break
     sleep 0.1
 done
+grep -q "^editor open" "$log" || { echo "the editor did not open"; kill $host; exit 1; }
+window=$(xdotool search --name "mosko Frakle" 2> /dev/null | head -1)
 [ -n "${window:-}" ] || { echo "no editor window"; kill $host; exit 1; }
 sleep 0.5
 xdotool mousemove --window "$window" 260 55 mousedown 1
@@ -25,6 +26,8 @@ for _ in $(seq 9); do
     sleep 0.15
 done
 xdotool mouseup 1
+sleep 0.5
+kill -TERM $host
 wait $host
 rc=$?
 cat "$log" | tail -3

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -23,6 +24,9 @@
 
 namespace frakle::tools {
 namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+extern "C" void requestStop(int) { stopRequested = 1; }
 
 struct HostOptions {
     std::filesystem::path plugin;
@@ -40,7 +44,8 @@ Options:
   --plugin PATH        plug-in to load (default: frakle.so beside this program)
   --loop FILE.wav      play the file through the plug-in in a loop, transport running
   --bpm X              tempo of the loop in beats per minute (default 120)
-  --seconds N          close after N seconds (default: when the window is closed)
+  --seconds N          close after N seconds (default: when the window is closed or the
+                       program gets SIGINT or SIGTERM)
   --print-automation   list every automation call the plug-in made, on exit
   --help               show this text
 On an error it prints one line "frakle-host: <problem>" and exits with status 2.
@@ -130,6 +135,11 @@ int run(const HostOptions &options) {
     XMapWindow(display, window);
     XSync(display, False);
     host.openEditor(static_cast<uintptr_t>(window));
+    host.idleEditor();
+    std::printf("editor open\n");
+    std::fflush(stdout);
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
 
     std::atomic<bool> running{true};
     std::thread audio;
@@ -168,7 +178,7 @@ int run(const HostOptions &options) {
         std::this_thread::sleep_for(std::chrono::milliseconds(33));
         const double elapsed =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (options.seconds > 0.0 && elapsed >= options.seconds) {
+        if ((options.seconds > 0.0 && elapsed >= options.seconds) || stopRequested != 0) {
             open = false;
         }
     }
