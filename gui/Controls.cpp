@@ -156,7 +156,8 @@ void TDIBKnob::setImages(const TImageList *images, int32_t index) {
 }
 
 const TImage *TDIBKnob::strip() const {
-    if (images_ == nullptr || index_ < 0 || index_ >= static_cast<int32_t>(images_->images.size())) {
+    if (images_ == nullptr || index_ < 0 ||
+        index_ >= static_cast<int32_t>(images_->images.size())) {
         return nullptr;
     }
     return &images_->images[static_cast<size_t>(index_)];
@@ -212,10 +213,12 @@ void TDIBKnob::paint(TPainter &painter) {
 
 void TDIBKnob::mouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y) {
     TScene *s = scene();
-    if (button == TMouseButton::Left && !dragging_ && s != nullptr) {
+    if (button == TMouseButton::Left && s != nullptr) {
         anchor_ = s->cursorPosition();
-        s->hideCursor();
-        dragging_ = true;
+        if (!dragging_) {
+            s->hideCursor();
+            dragging_ = true;
+        }
     }
     TControl::mouseDown(button, shift, x, y);
 }
@@ -329,8 +332,9 @@ TControl &TDIBContainer::adopt(std::unique_ptr<TControl> child) {
 }
 
 void TDIBContainer::remove(TControl &child) {
-    const auto it = std::find_if(children_.begin(), children_.end(),
-                                 [&](const std::unique_ptr<TControl> &c) { return c.get() == &child; });
+    const auto it =
+        std::find_if(children_.begin(), children_.end(),
+                     [&](const std::unique_ptr<TControl> &c) { return c.get() == &child; });
     if (it == children_.end()) {
         return;
     }

@@ -48,6 +48,10 @@ void THeadlessWindow::mouseUp(TMouseButton button) {
     queue_.push_back({TKind::UpHere, button, 0, 0, 0, TKey::Up, modifiers_});
 }
 
+void THeadlessWindow::releaseElsewhere(TMouseButton button) {
+    queue_.push_back({TKind::Released, button, 0, 0, 0, TKey::Up, modifiers_});
+}
+
 void THeadlessWindow::wheel(int32_t x, int32_t y, int32_t steps) {
     queue_.push_back({TKind::Wheel, TMouseButton::Left, x, y, steps, TKey::Up, modifiers_});
 }
@@ -75,6 +79,7 @@ void THeadlessWindow::pumpEvents(TScene &scene) {
             cursor_ = {cursor_.x + e.x, cursor_.y + e.y};
             break;
         case TKind::UpHere:
+        case TKind::Released:
         case TKind::Key:
             break;
         default:
@@ -89,6 +94,7 @@ void THeadlessWindow::pumpEvents(TScene &scene) {
             break;
         case TKind::Up:
         case TKind::UpHere:
+        case TKind::Released:
             buttons_.setButton(e.button, false);
             break;
         default:
@@ -114,6 +120,8 @@ void THeadlessWindow::pumpEvents(TScene &scene) {
             break;
         case TKind::Key:
             scene.keyDown(e.key, shift);
+            break;
+        case TKind::Released:
             break;
         }
     }

@@ -35,6 +35,9 @@ public:
     void mouseMoveBy(int32_t dx, int32_t dy);
     void mouseUp(TMouseButton button, int32_t x, int32_t y);
     void mouseUp(TMouseButton button);
+    // A button let go while another client held the pointer: no event reaches us, later ones
+    // show the button up.
+    void releaseElsewhere(TMouseButton button);
     void wheel(int32_t x, int32_t y, int32_t steps);
     void key(TKey key);
     // Shift, ctrl and alt as held for the events queued from now on.
@@ -53,7 +56,7 @@ public:
     TPoint cursorInWindow() const { return {cursor_.x - origin_.x, cursor_.y - origin_.y}; }
 
 private:
-    enum class TKind : uint8_t { Down, Move, MoveBy, Up, UpHere, Wheel, Key };
+    enum class TKind : uint8_t { Down, Move, MoveBy, Up, UpHere, Released, Wheel, Key };
     struct TEvent {
         TKind kind;
         TMouseButton button = TMouseButton::Left;

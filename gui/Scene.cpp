@@ -104,6 +104,15 @@ void TScene::mouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_
 }
 
 void TScene::mouseMove(TShiftState shift, int32_t x, int32_t y) {
+    if (capture_ != nullptr && held_.anyButton() && !shift.anyButton()) {
+        // The buttons went up where we did not see it (another client took the pointer): end
+        // the press here rather than let a drag go on with no button held.
+        for (TMouseButton b : {TMouseButton::Left, TMouseButton::Right, TMouseButton::Middle}) {
+            if (held_.holds(b)) {
+                mouseUp(b, shift, x, y);
+            }
+        }
+    }
     lastPoint_ = {x, y};
     if (TControl *control = target(x, y)) {
         deliverPoint(*control, x, y);

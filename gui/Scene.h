@@ -48,8 +48,9 @@ public:
     void update();
 
     // Input in window coordinates. A button-down captures the mouse for the control under it:
-    // moves and button-ups go there until every button is up, even outside it. A button-down on
-    // a control that can take the focus gives it the keys.
+    // moves and button-ups go there until every button is up, even outside it (a move whose
+    // shift state holds no button ends the capture as if the button-ups had come). A button-down
+    // on a control that can take the focus gives it the keys.
     void mouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
     void mouseMove(TShiftState shift, int32_t x, int32_t y);
     void mouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y);

@@ -206,8 +206,7 @@ TX11Window::TX11Window(uintptr_t parent, int32_t width, int32_t height, const ch
     root_ = RootWindow(display_, screen);
     const Window parentWindow = parent != 0 ? static_cast<Window>(parent) : root_;
     XWindowAttributes parentAttributes{};
-    if (XGetWindowAttributes(display_, parentWindow, &parentAttributes) == 0 ||
-        errorCount_ != 0) {
+    if (XGetWindowAttributes(display_, parentWindow, &parentAttributes) == 0 || errorCount_ != 0) {
         return; // no such parent
     }
     visual_ = parentAttributes.visual;
@@ -216,12 +215,12 @@ TX11Window::TX11Window(uintptr_t parent, int32_t width, int32_t height, const ch
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None; // we paint every pixel: no flash of background
     attributes.border_pixel = 0;
-    attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask |
-                            PointerMotionMask | KeyPressMask | StructureNotifyMask;
-    window_ = XCreateWindow(display_, parentWindow, 0, 0, static_cast<unsigned>(width),
-                            static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
-                            CopyFromParent, CWBackPixmap | CWBorderPixel | CWEventMask,
-                            &attributes);
+    attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            KeyPressMask | StructureNotifyMask;
+    window_ =
+        XCreateWindow(display_, parentWindow, 0, 0, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                      CWBackPixmap | CWBorderPixel | CWEventMask, &attributes);
 
     if (parent == 0) {
         XStoreName(display_, window_, title);
@@ -289,8 +288,8 @@ void TX11Window::present(const TBitmap &bitmap, const TRect &dirty) {
     if (!isOpen()) {
         return;
     }
-    const TRect r = dirty.intersected({0, 0, std::min(width_, bitmap.width),
-                                       std::min(height_, bitmap.height)});
+    const TRect r =
+        dirty.intersected({0, 0, std::min(width_, bitmap.width), std::min(height_, bitmap.height)});
     if (r.isEmpty()) {
         return;
     }
@@ -320,9 +319,8 @@ void TX11Window::putPixels(const TBitmap &bitmap, const TRect &r) {
         image->width = r.w;
         image->height = r.h;
         image->bytes_per_line = (r.w * image->bits_per_pixel + 31) / 32 * 4;
-        scratch_.assign(static_cast<size_t>(image->bytes_per_line / 4 + 1) *
-                            static_cast<size_t>(r.h),
-                        0);
+        scratch_.assign(
+            static_cast<size_t>(image->bytes_per_line / 4 + 1) * static_cast<size_t>(r.h), 0);
         image->data = reinterpret_cast<char *>(scratch_.data());
         for (int32_t y = 0; y < r.h; ++y) {
             for (int32_t x = 0; x < r.w; ++x) {

@@ -232,11 +232,10 @@ TEST_F(KnobTest, DrawsFrameOfPositionTimesFramesOverRange) {
         int32_t image, min, max, position, frame;
     };
     const Case cases[] = {
-        {0, 0, 360, 0, 0},     {0, 0, 360, 2, 0},     {0, 0, 360, 3, 1},
-        {0, 0, 360, 180, 89},  {0, 0, 360, 358, 178}, {0, 0, 360, 359, 179},
-        {0, 0, 360, 360, 179},
-        {1, 0, 200, 0, 0},     {1, 0, 200, 100, 50},  {1, 0, 200, 199, 99},
-        {1, 0, 200, 200, 100}, {0, 4, 64, 64, 177},   {0, 4, 64, 4, 0},
+        {0, 0, 360, 0, 0},     {0, 0, 360, 2, 0},     {0, 0, 360, 3, 1},     {0, 0, 360, 180, 89},
+        {0, 0, 360, 358, 178}, {0, 0, 360, 359, 179}, {0, 0, 360, 360, 179}, {1, 0, 200, 0, 0},
+        {1, 0, 200, 100, 50},  {1, 0, 200, 199, 99},  {1, 0, 200, 200, 100}, {0, 4, 64, 64, 177},
+        {0, 4, 64, 4, 0},
     };
     for (const Case &c : cases) {
         TDIBKnob &knob = addKnob(10, 10, 39, c.max, c.image);
@@ -247,6 +246,23 @@ TEST_F(KnobTest, DrawsFrameOfPositionTimesFramesOverRange) {
             << "strip " << c.image << ", " << c.min << ".." << c.max << " at " << c.position;
         ui.scene.root().remove(knob);
     }
+}
+
+TEST_F(KnobTest, ButtonUpSeenElsewhereEndsTheDragAtTheNextMove) {
+    TDIBKnob &knob = addKnob(100, 100, 39, 360);
+    int32_t ups = 0;
+    knob.onMouseUp = [&](TControl &, TMouseButton, TShiftState, int32_t, int32_t) { ++ups; };
+    ui.window.mouseDown(TMouseButton::Left, 110, 110);
+    ui.window.mouseMoveBy(0, -4);
+    ui.window.releaseElsewhere(TMouseButton::Left);
+    ui.window.mouseMoveBy(0, -10);
+    ui.window.mouseMoveBy(0, -10);
+    ui.idle();
+    EXPECT_EQ(knob.position(), 4);
+    EXPECT_EQ(ups, 1);
+    EXPECT_FALSE(knob.isDragging());
+    EXPECT_FALSE(ui.window.cursorHidden());
+    EXPECT_EQ(ui.scene.captured(), nullptr);
 }
 
 TEST_F(KnobTest, KnobRemovedMidDragGivesTheCursorBack) {

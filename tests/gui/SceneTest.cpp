@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <string>
 #include <vector>
 
 namespace frakle::gui::test {
@@ -82,7 +79,7 @@ TEST_F(SceneTest, ContainerClipsItsChildrenForDrawingAndForTheMouse) {
     ui.idle();
     EXPECT_EQ(ui.window.presented(), (std::vector<TRect>{{170, 0, 200, 100}}));
     EXPECT_EQ(ui.pixel(175, 5), kBlue);
-    EXPECT_EQ(ui.pixel(330, 90), kRed);   // child, inside the box
+    EXPECT_EQ(ui.pixel(330, 90), kRed);    // child, inside the box
     EXPECT_EQ(ui.pixel(330, 105), kBlack); // child, clipped away
 
     click(330, 90);
@@ -192,16 +189,6 @@ TEST_F(SceneTest, LabelDrawsOneLineOfTextAlignedInItsBox) {
     ui.idle();
     EXPECT_LE(ink().x, 101);
     EXPECT_EQ(ink().w, centred.w);
-}
-
-TEST_F(SceneTest, ScreenshotOfTheWindow) {
-    image(1, {0, 0, 100, 50}, 1);
-    ui.idle();
-    const std::string path =
-        (std::filesystem::temp_directory_path() / "frakle-scene-test.png").string();
-    ASSERT_TRUE(ui.window.savePng(path));
-    EXPECT_GT(std::filesystem::file_size(path), 100u);
-    std::remove(path.c_str());
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // The X11 window against a real X server (skipped without DISPLAY; CI runs none, use Xvfb):
 // pixels reach the screen, X input reaches the controls, and neither a host that destroys its
 // window under us nor a broken connection ends the process.
-#include "gui/Scene.h"
 #include "gui/X11Window.h"
+#include "gui/Scene.h"
 
 #include <gtest/gtest.h> // before Xlib, whose macros (None, Bool) it would trip over
 
@@ -61,6 +61,18 @@ struct Host {
         e.xbutton.same_screen = True;
         send(target, e, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask);
     }
+    void motion(Window target, int x, int y, unsigned int state) const {
+        XEvent e{};
+        e.type = MotionNotify;
+        e.xmotion.root = root();
+        e.xmotion.x = x;
+        e.xmotion.y = y;
+        e.xmotion.x_root = x;
+        e.xmotion.y_root = y;
+        e.xmotion.state = state;
+        e.xmotion.same_screen = True;
+        send(target, e, PointerMotionMask);
+    }
     void key(Window target, KeySym sym) const {
         XEvent e{};
         e.type = KeyPress;
@@ -113,22 +125,31 @@ TEST(X11Window, TopLevelWindowShowsPixelsAndTakesInput) {
     XDestroyImage(shot);
 
     // A drag: the press, then the pointer moving 30 pixels up, is one knob step per pixel with
-    // the pointer put back where the press was.
+    // the pointer put back where the press was. Without a real button to press, the button
+    // events are sent, and the host holds the pointer so that the real moves, which would say
+    // no button is down, go to it instead of us.
     const Window w = window.windowId();
     XWarpPointer(host.display, None, host.root(), 0, 0, 0, 0, 100, 60);
     host.settle(window, scene);
+    ASSERT_EQ(XGrabPointer(host.display, host.root(), False, PointerMotionMask, GrabModeAsync,
+                           GrabModeAsync, None, None, CurrentTime),
+              GrabSuccess);
     host.button(w, ButtonPress, Button1, 100, 60);
     host.settle(window, scene);
     EXPECT_TRUE(knob.isDragging());
     XWarpPointer(host.display, None, host.root(), 0, 0, 0, 0, 100, 30);
+    host.motion(w, 100, 30, Button1Mask);
     host.settle(window, scene);
-    host.settle(window, scene); // the move our own warp caused changes nothing
     EXPECT_EQ(knob.position(), 30);
     EXPECT_EQ(host.pointer(), (TPoint{100, 60}));
+    host.motion(w, 100, 60, Button1Mask); // the move our own warp causes changes nothing
+    host.settle(window, scene);
+    EXPECT_EQ(knob.position(), 30);
 
     host.key(w, XK_Up);
     host.key(w, XK_Page_Up);
     host.button(w, ButtonRelease, Button1, 100, 60);
+    XUngrabPointer(host.display, CurrentTime);
     host.button(w, ButtonPress, Button4, 100, 60); // wheel up
     host.button(w, ButtonRelease, Button4, 100, 60);
     host.settle(window, scene);
