@@ -375,6 +375,9 @@ void TPluginEditorWindow::buildLayout() {
     // A marker lies over the control it marks; clicks go through it to that control, so a second
     // right click on an armed control disarms it.
     for (gui::TDIBImage *marker : learnMarkers_) {
+        if (marker->onMouseDown) {
+            continue; // a marker with a handler of its own keeps it
+        }
         marker->onMouseDown = [this](gui::TControl &self, TMouseButton button,
                                      gui::TShiftState shift, int32_t x, int32_t y) {
             const gui::TRect r = self.absoluteRect();
@@ -452,11 +455,15 @@ void TPluginEditorWindow::InitEditor(state::APlugin *plugin) {
     seqLength_->setPosition(plugin_->GetLength());
     clippingIcon_->setIndex(plugin_->GetClippingMode() - 1);
     plugin_->SetMidiLearnTarget(-1);
-    chosenEffectMarker_->moveTo(chosenEffectHit_->left(), chosenEffectMarker_->top());
+    chosenEffectMarker_->moveTo(chosenEffectHit_->left() + (plugin_->GetChosenEffect() - 1) * 20,
+                                chosenEffectMarker_->top());
     toggleTransport_->setIndex(plugin_->GetIgnoreTransport() ? kFmTransportEnable
                                                              : kFmTransportDisable);
     toggleMidi_->setIndex(plugin_->GetMidiEnabled() ? kFmMidiDisable : kFmMidiEnable);
 
+    tipVisible_ = true;
+    lastTipTag_ = -1;
+    tipText_->setCaption("");
     sequencerFree_ = true;
     isRefreshing_ = false;
     isReady_ = true;

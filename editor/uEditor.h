@@ -41,11 +41,51 @@ public:
     void HideLearnMarkers();
 
     // --- pattern editing: the sequencer area's handlers (PatternEditing.cpp) ---
-    // (declarations of the pattern-editing handlers go here)
+    // For tests: the marker over the chosen-effect strip.
+    gui::TDIBImage *chosenEffectMarker() const { return chosenEffectMarker_; }
+
+private:
+    void SetChosenEffect(gui::TDIBImage &sender, gui::TMouseButton button, int32_t x);
+    void SetChosenEffectFromMarker(gui::TMouseButton button);
+    // The step area: a press paints the step under it, a drag every other step it passes.
+    void changeSeqPos(gui::TMouseButton button, int32_t x);
+    void FormMouseMove(gui::TShiftState shift, int32_t x);
+    void ChangeSeqLength();
+    void ChangeSeqLengthStep(int32_t x);
+    void ShiftSequence(gui::TMouseButton button, int32_t x);
+    void SequencerLoadPreset(gui::TMouseButton button, int32_t x);
+    void SequencerLoadPattern(gui::TMouseButton button, int32_t x);
+    void seqRandomise(gui::TMouseButton button, int32_t x);
+    // A press on the pattern-number learn overlay where no bank cell lies below it.
+    void MidiLearnPatNum(gui::TMouseButton button);
+
+public:
     // --- end of pattern editing ---
 
     // --- help line, about box, header switches, effect buttons (HelpAndHeader.cpp) ---
-    // (declarations of those handlers go here)
+    // Shows the help text of `tag` on the help line, unless that tag's text is showing already.
+    void ShowTip(int32_t tag);
+    // Clears the help line.
+    void HideTip();
+    gui::TLabel *tipLine() const { return tipText_; }
+    gui::TDIBContainer *aboutBox() const { return aboutBox_; }
+    gui::TDIBImage *aboutBoxToggler() const { return aboutBoxToggler_; }
+    gui::TDIBImage *midiSwitch() const { return toggleMidi_; }
+    gui::TDIBImage *transportSwitch() const { return toggleTransport_; }
+    gui::TDIBImage *initButton(int32_t e) const { return initButtons_[static_cast<size_t>(e)]; }
+    gui::TDIBImage *randomiseButton(int32_t e) const {
+        return randomiseButtons_[static_cast<size_t>(e)];
+    }
+
+private:
+    void ToggleAboutBox(int32_t x, int32_t y);
+    void ToggleTransport(gui::TMouseButton button);
+    void ToggleMIDI(gui::TMouseButton button);
+    void InitEffect(gui::TDIBImage &sender, gui::TMouseButton button);
+    void RandomiseEffect(gui::TDIBImage &sender, gui::TMouseButton button);
+    void addCredits();
+
+public:
     // --- end of help line ---
 
     // For tests and tools.

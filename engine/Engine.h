@@ -187,7 +187,7 @@ private:
     std::atomic<bool> ignoreTransport_{false};  // shared
     bool resync_ = true;
     float rateFactor_ = 1.0f;
-    std::atomic<int32_t> samplesPerMs_{44}; // shared
+    std::atomic<int32_t> samplesPerMs_{44};            // shared
     std::atomic<int32_t> sharedSamplesPerBeat_{22050}; // shared
     int32_t fadeLength_ = 64;
     int32_t historyCapacity_ = 0;

@@ -319,7 +319,9 @@ int32_t APlugin::GetStep(int32_t i) {
     return Load(record().patternSteps[currentPattern()][std::clamp(i, 0, kMaxSteps - 1)]);
 }
 
-int32_t APlugin::GetPatternSolo() { return LoadEffectIndex(record().patternSolo[currentPattern()]); }
+int32_t APlugin::GetPatternSolo() {
+    return LoadEffectIndex(record().patternSolo[currentPattern()]);
+}
 
 int32_t APlugin::GetPatternGlobal() {
     return LoadEffectIndex(record().patternGlobal[currentPattern()]);

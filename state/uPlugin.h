@@ -92,11 +92,34 @@ public:
     void StoreDeclickSetting(float v);
 
     // --- pattern editing operations (PatternOperations.cpp) ---
-    // (declarations of the pattern operations go here)
+    // Each edit writes the engine's step table and the program record of the current pattern
+    // together, recomputes the event lengths and asks the editor to redraw the steps. UI thread.
+    //
+    // The step code painting writes: k = 0 random, 1 … 9 the effects, 10 off (code k + 1).
+    void StoreChosenEffect(int32_t k);
+    int32_t GetChosenEffect() const; // 1 … 11
+    // Step i (0 … 63) of the current pattern := code; a tie never lands on step 0 this way.
+    void SetStep(int32_t i, int32_t code);
+    void SetLength(int32_t n); // step count of all patterns, kept within 4 … 64
+    // Rotates the steps in use by one: dir = 1 to the left, anything else to the right.
+    void ShiftPattern(int32_t dir);
+    // The playing pattern, with its solo and global effect, into pattern t, then switches to t.
+    void CopyPatternTo(int32_t t);
+    // Overwrites all 64 steps with template k (0 … 3) and reloads the pattern.
+    void LoadTemplate(int32_t k);
+    // Mode 1 shuffles the steps, 2 draws new effects keeping the rhythm, 3 draws both.
+    void RandomisePattern(int32_t mode);
+
+private:
+    std::atomic<int32_t> chosenEffect_{1};
+
+public:
     // --- end of pattern editing operations ---
 
     // --- header switches (HelpAndHeader side) ---
-    // (declarations go here)
+    // Whether the sequencer runs whatever the host's transport does: stored in the program and
+    // copied to the engine.
+    void SetIgnoreTransport(bool ignore);
     // --- end of header switches ---
 
     // Editor traffic.

@@ -5,10 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 // Xlib last: its macros (None, Bool, Status …) would clash with the test framework.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace frakle::editor {
 namespace {
@@ -31,6 +35,47 @@ protected:
         XMapWindow(display_, w);
         XSync(display_, False);
         return w;
+    }
+
+    // The editor's window inside the host's.
+    Window editorIn(Window parent) {
+        XSync(display_, False);
+        Window root = 0, up = 0;
+        Window *children = nullptr;
+        unsigned int count = 0;
+        XQueryTree(display_, parent, &root, &up, &children, &count);
+        const Window child = count > 0 ? children[0] : 0;
+        XFree(children);
+        return child;
+    }
+    // A click as the X server delivers it, at (x, y) in the editor.
+    void click(Window editor, int x, int y, unsigned int button) {
+        XEvent event{};
+        event.xbutton.type = ButtonPress;
+        event.xbutton.display = display_;
+        event.xbutton.window = editor;
+        event.xbutton.x = x;
+        event.xbutton.y = y;
+        event.xbutton.button = button;
+        event.xbutton.same_screen = True;
+        XSendEvent(display_, editor, False, ButtonPressMask, &event);
+        event.xbutton.type = ButtonRelease;
+        XSendEvent(display_, editor, False, ButtonReleaseMask, &event);
+        XSync(display_, False);
+    }
+    std::vector<uint32_t> pixels(Window editor, int x, int y, int w, int h) {
+        XImage *image = XGetImage(display_, editor, x, y, static_cast<unsigned>(w),
+                                  static_cast<unsigned>(h), AllPlanes, ZPixmap);
+        std::vector<uint32_t> out;
+        for (int j = 0; image != nullptr && j < h; ++j) {
+            for (int i = 0; i < w; ++i) {
+                out.push_back(static_cast<uint32_t>(XGetPixel(image, i, j)));
+            }
+        }
+        if (image != nullptr) {
+            XDestroyImage(image);
+        }
+        return out;
     }
 
     Display *display_ = nullptr;
@@ -76,6 +121,75 @@ TEST_F(X11Editor, AHostThatDestroysItsWindowFirstSurvives) {
     host.idleEditor();
     host.closeEditor();
     SUCCEED();
+}
+
+TEST_F(X11Editor, RightClickLearnsAControllerThatThenMovesTheKnob) {
+    tools::TestHost host(FRAKLE_PLUGIN_PATH);
+    host.open();
+    const Window parent = makeParent();
+    ASSERT_EQ(host.openEditor(parent), 1);
+    host.idleEditor();
+    const Window editor = editorIn(parent);
+    ASSERT_NE(editor, 0u);
+    // The retrigger's "Speed" knob (193, 285; 39 × 39).
+    const auto before = pixels(editor, 193, 285, 39, 39);
+    click(editor, 212, 304, 3);
+    host.idleEditor();
+    host.sendMidi(std::vector<tools::MidiMessage>{{0, {0xB0, 20, 127}}});
+    host.idleEditor();
+    host.idleEditor();
+    XSync(display_, False);
+    EXPECT_NE(pixels(editor, 193, 285, 39, 39), before) << "the knob turned to its new value";
+    EXPECT_EQ(host.getParameter(6), 1.0f);
+    const auto chunk = host.getChunk(tools::ChunkKind::Preset);
+    int16_t bound = 0;
+    std::memcpy(&bound, chunk.data() + 1976 + 2 * 20, 2);
+    EXPECT_EQ(bound, 6) << "CC 20 drives \"RetrgSpd\" in the saved program";
+    host.closeEditor();
+    XDestroyWindow(display_, parent);
+}
+
+TEST_F(X11Editor, APatternPaintedWithTheMouseIsHeard) {
+    const auto render = [this](bool paint) {
+        tools::TestHost host(FRAKLE_PLUGIN_PATH);
+        host.open();
+        host.setParameter(2, 7.0f / 15.0f); // pattern 8: an event every third step
+        const Window parent = makeParent();
+        host.openEditor(parent);
+        host.idleEditor();
+        if (paint) {
+            const Window editor = editorIn(parent);
+            click(editor, 10 + 6 * 20 + 5, 135, 1); // choose the crusher (cell 6)
+            host.idleEditor();
+            for (int step : {1, 2, 4, 5}) { // paint it over ties
+                click(editor, 11 + 12 * step + 5, 170, 1);
+                host.idleEditor();
+            }
+        }
+        host.closeEditor();
+        XDestroyWindow(display_, parent);
+        host.setParameter(9, 1.0f); // a crusher you can hear: the longest hold
+        host.timeline().playing = true;
+        tools::StereoSignal in;
+        for (int i = 0; i < 8 * 5512; ++i) {
+            in.left.push_back(0.5f * std::sin(0.05f * static_cast<float>(i)));
+        }
+        in.right = in.left;
+        return host.processSignal(in, 512);
+    };
+    const auto plain = render(false);
+    const auto painted = render(true);
+    const auto differs = [&](int step) {
+        for (int i = step * 5512 + 300; i < (step + 1) * 5512; ++i) {
+            if (plain.left[static_cast<size_t>(i)] != painted.left[static_cast<size_t>(i)]) {
+                return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(differs(1));
+    EXPECT_TRUE(differs(2));
+    EXPECT_TRUE(differs(4));
 }
 
 } // namespace
