@@ -272,9 +272,8 @@ void TPluginEditorWindow::buildLayout() {
         initButtons_[column] = &addImage(s.frakleMisc, kFmFxInit, x0 + 26, 261, 28, 16, 2050 + e);
         randomiseButtons_[column] =
             &addImage(s.frakleMisc, kFmFxRand, x0 + 56, 261, 32, 16, 2000 + e);
-        filterTypes_[static_cast<size_t>(e + 1)] =
-            &addImage(s.filterType, 0, x0 + 2, 481, 85, 17, 20 + 11 * e);
-        filterModes_[static_cast<size_t>(e + 1)] =
+        filterTypes_[column + 1] = &addImage(s.filterType, 0, x0 + 2, 481, 85, 17, 20 + 11 * e);
+        filterModes_[column + 1] =
             &addImage(s.filterType, kFilterModeA, x0 + 3, 504, 20, 20, 127 + e);
         addKnob(kKnobSmall, x0 + 30, 501, 21 + 11 * e);
         addKnob(kKnobSmall, x0 + 60, 501, 22 + 11 * e);
