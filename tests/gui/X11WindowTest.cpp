@@ -256,6 +256,11 @@ TEST(X11Window, HostDestroyingItsWindowFirstOnlyClosesOurs) {
 // In a child process, so that Xlib ending the process fails the test instead of ending it.
 TEST(X11Window, BrokenConnectionClosesTheWindowAndTheProcessGoesOn) {
     SKIP_WITHOUT_DISPLAY();
+#if defined(__SANITIZE_THREAD__)
+    // Xlib's own error path releases a lock it never took, which the thread sanitizer reports
+    // inside the library; the plain and address-sanitizer builds run this case.
+    GTEST_SKIP() << "Xlib's broken-connection path is not thread-sanitizer clean";
+#endif
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(loseConnection(), ::testing::ExitedWithCode(0), "");
 }
