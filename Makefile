@@ -16,7 +16,7 @@ build:
 demo: build
 	@mkdir -p $(BUILD)/demo
 	$(BUILD)/frakle-demo-loop $(BUILD)/demo/in.wav --bpm 120 --bars 4
-	$(BUILD)/frakle-render --bpm 120 $(BUILD)/demo/in.wav $(BUILD)/demo/out.wav
+	$(BUILD)/frakle-render --bpm 120 --plot $(BUILD)/demo/plot.png $(BUILD)/demo/in.wav $(BUILD)/demo/out.wav
 
 # The demo once per effect, soloed on every event: build/demo/out-<effect>.wav.
 demo-effects: demo
