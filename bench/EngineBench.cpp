@@ -43,7 +43,7 @@ struct DrumLoop {
     explicit DrumLoop(double rate) {
         const auto beat = static_cast<int32_t>(std::lround(rate * 60.0 / kTempo));
         length = beat * 4;
-        left.assign(static_cast<size_t>(length + kMaxBlock), 0.0f);
+        left.assign(static_cast<size_t>(length) + static_cast<size_t>(kMaxBlock), 0.0f);
         right.assign(left.size(), 0.0f);
         uint32_t seed = 0x2545F491u;
         auto noise = [&seed] {
