@@ -209,7 +209,6 @@ void TEngine::processSample(float &left, float &right) {
     const int32_t last = sequenceLength_ - 1;
     stepPosition_ = std::clamp(stepPosition_, 0, last);
     patternPosition_ = std::clamp(patternPosition_, 0, last);
-    const state::TProgramRecord &rec = record_;
 
     const float dry[2] = {left + 1e-24f, right + 1e-24f};
     float cur[2] = {dry[0], dry[1]};
@@ -262,7 +261,6 @@ void TEngine::processSample(float &left, float &right) {
     MasterSection(cur, dry);
     stopFade_ = 256;
     advancePositions();
-    (void)rec;
     Clip(cur);
     left = cur[0];
     right = cur[1];
