@@ -12,17 +12,17 @@ namespace {
 
 constexpr float kDefaults[8] = {0.1f, 0.5f, 0.7f, 0.5f, 1.0f, 0.8f, 1.0f, 0.0f}; // indices 1 … 8
 
-// 4-point Hermite between y[2] (t = 0) and y[1] (t = 1); y[0] is the newest tap. Every step is
-// rounded to a 32-bit float.
-float Hermite(const float *y, float t) {
-    const float c0 = (y[1] - y[3]) * 0.5f;
-    const float d = y[2] - y[1];
-    const float c1 = c0 + d;
-    const float c2 = c1 + d + (y[0] - y[2]) * 0.5f;
-    const float c3 = c1 + c2;
-    const float a = c2 * t - c3;
-    const float b = a * t + c0;
-    return b * t + y[2];
+// 4-point Hermite between y2 (t = 0) and y1 (t = 1); y0 is the newest tap. Every step is
+// rounded to a 32-bit float, channel by channel.
+template <typename T> T Hermite(T y0, T y1, T y2, T y3, float t) {
+    const T c0 = (y1 - y3) * 0.5f;
+    const T d = y2 - y1;
+    const T c1 = c0 + d;
+    const T c2 = c1 + d + (y0 - y2) * 0.5f;
+    const T c3 = c1 + c2;
+    const T a = c2 * t - c3;
+    const T b = a * t + c0;
+    return b * t + y2;
 }
 
 } // namespace
@@ -36,6 +36,7 @@ void TEffectDelay::StoreDefaults() {
     for (int i = 0; i < kParams; ++i) {
         params_[i].store(kDefaults[i], std::memory_order_relaxed);
     }
+    paramsChanged_.store(true, std::memory_order_release);
 }
 
 void TEffectDelay::SetSampleRate(double rate) {
@@ -53,10 +54,8 @@ void TEffectDelay::SetTempo(double bpm) {
 void TEffectDelay::Init() {
     Retune();
     StoreDefaults();
-    for (auto &channel : taps_) {
-        for (float &tap : channel) {
-            tap = 0.0f;
-        }
+    for (Pair &tap : taps_) {
+        tap = Pair{0.0f, 0.0f};
     }
     feedbackGain_ = 0.0f;
 }
@@ -77,6 +76,7 @@ void TEffectDelay::SetParam(int index, float value) {
     value = Clamp01(value);
     if (index >= kTime && index <= kFine) {
         params_[index - 1].store(value, std::memory_order_relaxed);
+        paramsChanged_.store(true, std::memory_order_release);
     } else {
         SetValue(value);
     }
@@ -118,6 +118,7 @@ void TEffectDelay::UpdateDelayTime() {
 
     // One channel lags by up to a step at either end; a dead zone surrounds the centre.
     const double v = separation_;
+    placedDelay_ = kUnplaced;
     offset_[0] = offset_[1] = 0;
     if (v <= 0.49) {
         offset_[0] = static_cast<int32_t>(std::floor((0.49 - v) * 2.0408164 * beat * 0.25));
@@ -140,41 +141,65 @@ int32_t TEffectDelay::Limit(int32_t p) const {
 // Wrapped once only: a read further back than the buffer holds stays at position 0.
 void TEffectDelay::SetWritePosition(int32_t p) {
     const int32_t write = Wrap(p);
+    bool following = true;
     for (int ch = 0; ch < 2; ++ch) {
         read_[ch] = Limit(Wrap(write - delay_ - offset_[ch]));
+        const int32_t back = delay_ + offset_[ch];
+        following = following && back >= 0 && back <= bufferLength_;
     }
     writePosition_ = Limit(write);
+    placedDelay_ = following ? delay_ : kUnplaced;
+}
+
+// While a channel reads no further back than the buffer holds, its read position stays a
+// fixed distance behind the write position, so both simply step on and wrap.
+void TEffectDelay::AdvanceWritePosition() {
+    if (delay_ != placedDelay_) {
+        SetWritePosition(writePosition_ + 1);
+        return;
+    }
+    const int32_t last = bufferLength_ - 1;
+    writePosition_ = writePosition_ == last ? 0 : writePosition_ + 1;
+    read_[0] = read_[0] == last ? 0 : read_[0] + 1;
+    read_[1] = read_[1] == last ? 0 : read_[1] + 1;
 }
 
 void TEffectDelay::ProcessStereo(float &left, float &right) {
-    if (clearRequested_.exchange(false, std::memory_order_relaxed)) {
+    if (clearRequested_.load(std::memory_order_relaxed) &&
+        clearRequested_.exchange(false, std::memory_order_relaxed)) {
         feedbackGain_ = 0.0f;
     }
-    TakeParams();
+    if (paramsChanged_.load(std::memory_order_acquire) &&
+        paramsChanged_.exchange(false, std::memory_order_acq_rel)) {
+        TakeParams();
+    }
 
     float t = delayFraction_ - static_cast<float>(delay_);
     t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
-    float *buffers[2] = {left_.data(), right_.data()};
-    float *io[2] = {&left, &right};
+    float *bufferL = left_.data();
+    float *bufferR = right_.data();
+    const Pair newest =
+        Pair{bufferL[static_cast<size_t>(read_[0])], bufferR[static_cast<size_t>(read_[1])]} *
+        feedbackGain_;
+    const Pair delayed = Hermite(newest, taps_[0], taps_[1], taps_[2], t);
+    taps_[2] = taps_[1];
+    taps_[1] = taps_[0];
+    taps_[0] = newest;
+    const Pair input = {left, right};
+    const Pair fed = (input + delayed) * inputGain_;
+    const Pair out = input * dry_ + delayed * wet_;
     const auto write = static_cast<size_t>(writePosition_);
-    for (int ch = 0; ch < 2; ++ch) {
-        float *tap = taps_[ch];
-        tap[3] = tap[2];
-        tap[2] = tap[1];
-        tap[1] = tap[0];
-        tap[0] = buffers[ch][static_cast<size_t>(read_[ch])] * feedbackGain_;
-        const float delayed = Hermite(tap, t);
-        const float input = *io[ch];
-        buffers[ch][write] = (input + delayed) * inputGain_;
-        *io[ch] = input * dry_ + delayed * wet_;
-    }
+    bufferL[write] = fed[0];
+    bufferR[write] = fed[1];
+    left = out[0];
+    right = out[1];
 
     feedbackGain_ = SlewTo(0.01f, feedbackTarget_, feedbackGain_);
     if (targetDelay_ != delay_) {
         delayFraction_ += targetDelay_ > delay_ ? glideStep_ : -glideStep_;
         delay_ = Nearest(delayFraction_);
     }
-    SetWritePosition(writePosition_ + 1);
+    AdvanceWritePosition();
 }
 
 } // namespace frakle::dsp

@@ -55,10 +55,12 @@ private:
     void TakeParams(); // picks up the values set since the last sample
     void UpdateDelayTime();
     void SetWritePosition(int32_t p);
+    void AdvanceWritePosition();
     int32_t Wrap(int32_t p) const;
     int32_t Limit(int32_t p) const;
 
     std::atomic<float> params_[kParams];
+    std::atomic<bool> paramsChanged_{true}; // raised after a store to params_
     std::atomic<bool> clearRequested_{false};
 
     // Audio thread.
@@ -71,12 +73,18 @@ private:
     float feedbackTarget_ = 0.0f;
     float glideStep_ = 0.0f;
     float feedbackGain_ = 0.0f;
-    float taps_[2][4] = {}; // newest first
+    // Both channels side by side, so one instruction serves the pair.
+    using Pair = float __attribute__((vector_size(8)));
+    Pair taps_[3] = {}; // the last three values read, newest first
     int32_t delay_ = 0;
     float delayFraction_ = 0.0f;
     int32_t targetDelay_ = 0;
     int32_t offset_[2] = {};
     int32_t read_[2] = {};
+    // The delay the read positions were placed for, while they simply follow the write
+    // position; kUnplaced after the delay, the offsets or the buffer length changed.
+    static constexpr int32_t kUnplaced = INT32_MIN;
+    int32_t placedDelay_ = kUnplaced;
 };
 
 } // namespace frakle::dsp

@@ -56,6 +56,11 @@ void TFilterRBF2::computeCoefficients() {
         return; // the last coefficients stay
     }
     const double rate = sampleRate_.load(std::memory_order_relaxed);
+    const Inputs inputs{cutoff_, q_, rate, type, resonant()};
+    if (inputs == computedFrom_) {
+        return; // the same coefficients again
+    }
+    computedFrom_ = inputs;
     // Keep the cutoff below Nyquist: at low sample rates the top of the range lies above it.
     const double cutoff = std::min(static_cast<double>(cutoff_), 0.49 * rate);
     const double w0 = 2.0 * kPi * cutoff / rate;
@@ -99,18 +104,6 @@ void TFilterRBF2::computeCoefficients() {
     c_[4] = static_cast<float>((1.0 - alpha) / a0);
 }
 
-float TFilterRBF2::Channel::process(float x, const float *c) {
-    const double y = static_cast<double>(c[0]) * x + static_cast<double>(c[1]) * x1 +
-                     static_cast<double>(c[2]) * x2 - static_cast<double>(c[3]) * y1 -
-                     static_cast<double>(c[4]) * y2;
-    const auto out = static_cast<float>(y);
-    x2 = x1;
-    x1 = x;
-    y2 = y1;
-    y1 = out;
-    return out;
-}
-
 void TFilterRBF2::ProcessStereo(float &left, float &right) {
     left += 1e-24f;
     right += 1e-24f;
@@ -126,8 +119,17 @@ void TFilterRBF2::ProcessStereo(float &left, float &right) {
     if (++updateCounter_ >= updateInterval()) {
         updateCounter_ = 0;
     }
-    left = left_.process(left, c_);
-    right = right_.process(right, c_);
+    // y = b0·x + b1·x1 + b2·x2 − a1·y1 − a2·y2 in double, stored as a 32-bit float.
+    const Pair x = {static_cast<double>(left), static_cast<double>(right)};
+    const Pair y = static_cast<double>(c_[0]) * x + static_cast<double>(c_[1]) * x1_ +
+                   static_cast<double>(c_[2]) * x2_ - static_cast<double>(c_[3]) * y1_ -
+                   static_cast<double>(c_[4]) * y2_;
+    left = static_cast<float>(y[0]);
+    right = static_cast<float>(y[1]);
+    x2_ = x1_;
+    x1_ = x;
+    y2_ = y1_;
+    y1_ = Pair{static_cast<double>(left), static_cast<double>(right)};
 }
 
 } // namespace frakle::dsp

@@ -38,13 +38,22 @@ private:
     void computeCoefficients();
     void requestRecompute() { recompute_.store(true, std::memory_order_relaxed); }
 
-    struct Channel {
-        float y1 = 0, y2 = 0, x1 = 0, x2 = 0;
-        float process(float x, const float *c);
-    };
+    // Left and right side by side: one instruction serves both channels, each computed exactly
+    // as on its own.
+    using Pair = double __attribute__((vector_size(16)));
 
     float c_[5] = {}; // b0, b1, b2, a1, a2 (audio thread)
-    Channel left_, right_;
+    Pair x1_ = {}, x2_ = {}, y1_ = {}, y2_ = {}; // past samples, each a 32-bit float value
+    // What the coefficients were last computed from; an update with the same values is skipped.
+    struct Inputs {
+        float cutoff = -1.0f;
+        float q = -1.0f;
+        double rate = 0.0;
+        int type = -1;
+        bool resonant = false;
+        bool operator==(const Inputs &) const = default;
+    };
+    Inputs computedFrom_;
     std::atomic<double> sampleRate_{44100.0};
     std::atomic<uint8_t> type_{kLowpass};
     float cutoff_ = 10000.0f;
