@@ -151,19 +151,6 @@ void TEffectDelay::SetWritePosition(int32_t p) {
     placedDelay_ = following ? delay_ : kUnplaced;
 }
 
-// While a channel reads no further back than the buffer holds, its read position stays a
-// fixed distance behind the write position, so both simply step on and wrap.
-void TEffectDelay::AdvanceWritePosition() {
-    if (delay_ != placedDelay_) {
-        SetWritePosition(writePosition_ + 1);
-        return;
-    }
-    const int32_t last = bufferLength_ - 1;
-    writePosition_ = writePosition_ == last ? 0 : writePosition_ + 1;
-    read_[0] = read_[0] == last ? 0 : read_[0] + 1;
-    read_[1] = read_[1] == last ? 0 : read_[1] + 1;
-}
-
 void TEffectDelay::ProcessStereo(float &left, float &right) {
     if (clearRequested_.load(std::memory_order_relaxed) &&
         clearRequested_.exchange(false, std::memory_order_relaxed)) {

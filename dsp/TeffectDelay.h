@@ -55,7 +55,18 @@ private:
     void TakeParams(); // picks up the values set since the last sample
     void UpdateDelayTime();
     void SetWritePosition(int32_t p);
-    void AdvanceWritePosition();
+    // While a channel reads no further back than the buffer holds, its read position stays a
+    // fixed distance behind the write position, so both simply step on and wrap.
+    void AdvanceWritePosition() {
+        if (delay_ != placedDelay_) {
+            SetWritePosition(writePosition_ + 1);
+            return;
+        }
+        const int32_t last = bufferLength_ - 1;
+        writePosition_ = writePosition_ == last ? 0 : writePosition_ + 1;
+        read_[0] = read_[0] == last ? 0 : read_[0] + 1;
+        read_[1] = read_[1] == last ? 0 : read_[1] + 1;
+    }
     int32_t Wrap(int32_t p) const;
     int32_t Limit(int32_t p) const;
 
