@@ -185,16 +185,29 @@ class EngineRunner {
 public:
     EngineRunner(double rate, int32_t block)
         : rate_(rate), block_(block), loop_(LoopAt(rate)), outL_(kMaxBlock), outR_(kMaxBlock),
-          silence_(kMaxBlock, 0.0f) {}
+          silence_(kMaxBlock, 0.0f), tiny_(kMaxBlock) {
+        // Denormal input: the loop's shape some 10^-39 down, every value below the smallest
+        // normal float.
+        for (size_t i = 0; i < tiny_.size(); ++i) {
+            tiny_[i] = loop_.left[i] * 1.0e-38f;
+        }
+    }
 
     frakle::state::APlugin plugin{&quietHost};
 
-    // kChunk frames in blocks of block_; the loop, or silence.
-    void chunk(bool silent) {
+    enum class Input { Loop, Silence, Denormal };
+
+    void chunk(bool silent) { chunk(silent ? Input::Silence : Input::Loop); }
+
+    // kChunk frames in blocks of block_: the loop, silence, or denormal noise.
+    void chunk(Input input) {
         for (int32_t done = 0; done < kChunk; done += block_) {
             const int32_t frames = std::min(block_, kChunk - done);
-            const float *inL = silent ? silence_.data() : &loop_.left[static_cast<size_t>(pos_)];
-            const float *inR = silent ? silence_.data() : &loop_.right[static_cast<size_t>(pos_)];
+            const float *inL = &loop_.left[static_cast<size_t>(pos_)];
+            const float *inR = &loop_.right[static_cast<size_t>(pos_)];
+            if (input != Input::Loop) {
+                inL = inR = input == Input::Silence ? silence_.data() : tiny_.data();
+            }
             float *const inputs[2] = {const_cast<float *>(inL), const_cast<float *>(inR)};
             float *const outputs[2] = {outL_.data(), outR_.data()};
             {
@@ -212,9 +225,9 @@ public:
     }
 
     // Times one chunk in thread CPU time.
-    double timedChunk(bool silent) {
+    double timedChunk(Input input) {
         const double start = ThreadSeconds();
-        chunk(silent);
+        chunk(input);
         return ThreadSeconds() - start;
     }
 
@@ -222,7 +235,7 @@ private:
     double rate_;
     int32_t block_;
     const DrumLoop &loop_;
-    std::vector<float> outL_, outR_, silence_;
+    std::vector<float> outL_, outR_, silence_, tiny_;
     double ppq_ = 0.0;
     int32_t pos_ = 0;
 };
@@ -267,16 +280,16 @@ void PlayCase(benchmark::State &state, Setup setup, int effect, int32_t block, d
     }
     double seconds = 0.0;
     for (auto _ : state) {
-        const double s = runner.timedChunk(false);
+        const double s = runner.timedChunk(EngineRunner::Input::Loop);
         state.SetIterationTime(s);
         seconds += s;
     }
     SetFrameCounters(state, seconds, rate);
 }
 
-// Each iteration plays a loud chunk untimed, then times a chunk of silence (or, for comparison,
-// of signal): the cost of the tails the loud chunk leaves.
-void PlayAfterLoud(benchmark::State &state, Setup setup, bool silent) {
+// Each iteration plays a loud chunk untimed, then times a chunk of silence or denormal input
+// (or, for comparison, of signal): the cost of the tails the loud chunk leaves.
+void PlayAfterLoud(benchmark::State &state, Setup setup, EngineRunner::Input input) {
     ReferenceNsPerFrame();
     EngineRunner runner(44100.0, 512);
     Configure(runner.plugin, setup, 0);
@@ -286,7 +299,7 @@ void PlayAfterLoud(benchmark::State &state, Setup setup, bool silent) {
     double seconds = 0.0;
     for (auto _ : state) {
         runner.chunk(false);
-        const double s = runner.timedChunk(silent);
+        const double s = runner.timedChunk(input);
         state.SetIterationTime(s);
         seconds += s;
     }
@@ -316,12 +329,13 @@ const char *const kEffectNames[9] = {"TapeStop", "Modulator", "Retrigger", "Shuf
         ->UseManualTime();
     for (auto [name, setup] :
          {std::pair{"Default", Setup::Default}, std::pair{"Worst", Setup::Worst}}) {
-        benchmark::RegisterBenchmark((std::string("Engine/AfterLoud/") + name + "/signal").c_str(),
-                                     PlayAfterLoud, setup, false)
-            ->UseManualTime();
-        benchmark::RegisterBenchmark((std::string("Engine/AfterLoud/") + name + "/silence").c_str(),
-                                     PlayAfterLoud, setup, true)
-            ->UseManualTime();
+        for (auto [kind, input] : {std::pair{"/signal", EngineRunner::Input::Loop},
+                                   std::pair{"/silence", EngineRunner::Input::Silence},
+                                   std::pair{"/denormal", EngineRunner::Input::Denormal}}) {
+            benchmark::RegisterBenchmark((std::string("Engine/AfterLoud/") + name + kind).c_str(),
+                                         PlayAfterLoud, setup, input)
+                ->UseManualTime();
+        }
     }
     return true;
 }();
