@@ -42,7 +42,7 @@ private:
     // as on its own.
     using Pair = double __attribute__((vector_size(16)));
 
-    float c_[5] = {}; // b0, b1, b2, a1, a2 (audio thread)
+    float c_[5] = {};                            // b0, b1, b2, a1, a2 (audio thread)
     Pair x1_ = {}, x2_ = {}, y1_ = {}, y2_ = {}; // past samples, each a 32-bit float value
     // What the coefficients were last computed from; an update with the same values is skipped.
     struct Inputs {
