@@ -1,6 +1,7 @@
 // Modulator: carrier update from the input, two phase-shifted sines, ring modulation.
 #include "effects/Modulator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -10,6 +11,8 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
+// Far above any carrier a loud signal drives; it keeps the phase step finite.
+constexpr double kMaxFrequency = 1.0e6;
 
 void UpdateCarrier(ModulatorState &s, const EffectContext &c, StereoSample in,
                    const EffectParams &p) {
@@ -28,6 +31,7 @@ void UpdateCarrier(ModulatorState &s, const EffectContext &c, StereoSample in,
     if (!(frequency >= 0.01)) {
         frequency = 0.01;
     }
+    frequency = std::min(frequency, kMaxFrequency);
     s.frequency = static_cast<float>(frequency);
     s.phaseIncrement = static_cast<float>(static_cast<double>(s.frequency) / c.sampleRate * kTwoPi);
 }
@@ -65,6 +69,11 @@ StereoSample ModulatorProcess(ModulatorState &s, const EffectContext &c, StereoS
     s.phase = static_cast<float>(static_cast<double>(s.phase) + s.phaseIncrement);
     if (s.phase > kTwoPi) {
         s.phase = static_cast<float>(s.phase - kTwoPi);
+        if (s.phase > kTwoPi) {
+            // A carrier above the sample rate steps more than a turn at once: wrap it whole, so
+            // the phase never creeps upwards and loses its precision.
+            s.phase = static_cast<float>(std::fmod(static_cast<double>(s.phase), kTwoPi));
+        }
     }
 
     ++s.updateCounter;

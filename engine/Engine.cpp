@@ -186,14 +186,11 @@ void TEngine::processBlock(const BlockTiming &timing, float *const *inputs, floa
     for (int32_t i = 0; i < frames; ++i) {
         float left = inL != nullptr ? inL[i] : 0.0f;
         float right = inR != nullptr ? inR[i] : 0.0f;
-        // A sample that is no finite number is heard as silence, so it never reaches the
-        // histories, the delay lines or the filters.
-        if (!std::isfinite(left)) {
-            left = 0.0f;
-        }
-        if (!std::isfinite(right)) {
-            right = 0.0f;
-        }
+        // A sample that is no finite number is heard as silence, and one far beyond any audio
+        // level is held at the limit, so neither can overflow the histories, the delay lines'
+        // feedback or the filters.
+        left = std::isfinite(left) ? std::clamp(left, -kInputLimit, kInputLimit) : 0.0f;
+        right = std::isfinite(right) ? std::clamp(right, -kInputLimit, kInputLimit) : 0.0f;
         processSample(left, right);
         if (accumulate) {
             if (outL != nullptr) {

@@ -63,6 +63,7 @@ public:
     static constexpr double kMaxTempo = 10000.0;
     static constexpr double kMinSampleRate = 8000.0;
     static constexpr double kMaxSampleRate = 768000.0;
+    static constexpr float kInputLimit = 1000.0f; // +60 dB over full scale: no audio goes there
 
     TEngine(const state::TProgramRecord &record, dsp::TRandom &random);
 

@@ -3,6 +3,7 @@
 #include "host/DAudioEffect.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
 namespace frakle::host {
@@ -278,8 +279,11 @@ int32_t AudioEffectX::dispatchEvents(const vst2::VstEvents *events) {
     constexpr int32_t kBatch = 64;
     MidiMessage batch[kBatch];
     int32_t count = 0;
+    // The record's array really holds numEvents pointers, however many it declares.
+    const auto *list = reinterpret_cast<const vst2::VstEvent *const *>(
+        reinterpret_cast<const char *>(events) + offsetof(vst2::VstEvents, events));
     for (int32_t i = 0; i < events->numEvents; ++i) {
-        const vst2::VstEvent *event = events->events[i];
+        const vst2::VstEvent *event = list[i];
         if (event == nullptr || event->type != vst2::kVstMidiType) {
             continue;
         }

@@ -2,6 +2,8 @@
 // UI thread.
 #include "state/uPlugin.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace frakle::state {
@@ -16,6 +18,7 @@ int32_t APlugin::getChunk(void **data, bool isPreset) {
         }
     }
     store_.appendTo(out);
+    settleSnapshot(out.data() + (isPreset ? 0 : 4));
     *data = out.data();
     return static_cast<int32_t>(out.size());
 }
@@ -49,12 +52,17 @@ int32_t APlugin::setChunk(const void *data, int32_t byteSize, bool isPreset) {
 }
 
 void APlugin::commonChunkTail() {
-    const TProgramRecord &rec = record();
-    const uint8_t pattern = Load(rec.currentPattern);
-    if (pattern < kNumPatterns) {
-        loadedSolo_ = LoadEffectIndex(rec.patternSolo[pattern]);
-        loadedGlobal_ = LoadEffectIndex(rec.patternGlobal[pattern]);
-    }
+    TProgramRecord &rec = record();
+    // The de-click setting has no parameter to bring it into 0 … 1 on the way in, and the
+    // engine scales it into a sample count: a damaged one is clamped, or its default if NaN.
+    const float declick = Load(rec.noClickIn);
+    Store(rec.noClickIn, std::isnan(declick) ? MakeDefaultRecord().noClickIn : clampValue(declick));
+    // The pattern the load selects: a number beyond the last pattern selects the last one. Its
+    // solo and global are set again below, so a pair naming the same effect is settled now
+    // rather than at the next load.
+    const int32_t pattern = std::min<int32_t>(Load(rec.currentPattern), kNumPatterns - 1);
+    loadedSolo_ = LoadEffectIndex(rec.patternSolo[pattern]);
+    loadedGlobal_ = LoadEffectIndex(rec.patternGlobal[pattern]);
     programLoad();
 }
 

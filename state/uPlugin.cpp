@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 
@@ -223,12 +224,14 @@ void APlugin::applyEffectParameter(int32_t index, float value) {
 // Weight of effect e (0 … 8) or of "no effect" (9) from the probabilities and "FraklAmt".
 void APlugin::updateWeight(int32_t effect) {
     const TProgramRecord &rec = record();
-    const double amount = Load(rec.masterProb);
+    // Clamped as their parameters store them: during a chunk load the fields not yet loaded
+    // still hold the chunk's raw bytes.
+    const double amount = clampValue(Load(rec.masterProb));
     int32_t weight = 0;
     if (effect == engine::kNoEffect) {
         weight = 900 - static_cast<int32_t>(std::floor(amount * 900.0));
     } else {
-        const double probability = Load(rec.effects[effect].prob);
+        const double probability = clampValue(Load(rec.effects[effect].prob));
         weight = static_cast<int32_t>(std::floor(probability * 100.0 * amount));
     }
     engine_.setWeight(effect, weight);
@@ -423,6 +426,32 @@ void APlugin::migrateCcMap() {
     for (int i = 0; i < 128; ++i) {
         Store(rec.ccMap[i], static_cast<int16_t>(Load(rec.legacyCcMap[i])));
         Store(rec.legacyCcMap[i], static_cast<int8_t>(-1));
+    }
+}
+
+// A copy of the record taken while other threads write to it may catch a linked pair half-way
+// through an update: "RevLeft" above "RevRight", "ShuflMin" above "ShuflMax", or one effect both
+// solo and global in the current pattern. The copy is settled as a load settles it, so that every
+// saved chunk loads back unchanged.
+void APlugin::settleSnapshot(uint8_t *record) {
+    const auto settlePair = [record](int leader, int follower) {
+        float lead;
+        float follow;
+        std::memcpy(&lead, record + kParamTable[static_cast<size_t>(leader)].recordOffset, 4);
+        std::memcpy(&follow, record + kParamTable[static_cast<size_t>(follower)].recordOffset, 4);
+        if (lead > follow) {
+            std::memcpy(record + kParamTable[static_cast<size_t>(follower)].recordOffset, &lead, 4);
+        }
+    };
+    settlePair(7, 8);   // "RevRight" follows "RevLeft" up
+    settlePair(16, 17); // "ShuflMax" follows "ShuflMin" up
+    const uint8_t pattern = record[offsetof(TProgramRecord, currentPattern)];
+    if (pattern < kNumPatterns) {
+        uint8_t &solo = record[offsetof(TProgramRecord, patternSolo) + pattern];
+        const uint8_t global = record[offsetof(TProgramRecord, patternGlobal) + pattern];
+        if (static_cast<int8_t>(solo) >= 0 && solo == global) {
+            solo = static_cast<uint8_t>(-1); // the global slot keeps the effect
+        }
     }
 }
 

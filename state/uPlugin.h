@@ -137,6 +137,7 @@ private:
     void processBlock(float **inputs, float **outputs, int32_t frames, bool accumulate);
     void migrateCcMap();
     void commonChunkTail();
+    static void settleSnapshot(uint8_t *record);
     void applyQModes();
     void updateWeight(int32_t effect);
     void applyEffectParameter(int32_t index, float value);

@@ -114,6 +114,21 @@ TEST(Modulator, PhaseRunsOnInTheStepSlotAndRestartsInTheGlobalSlot) {
     EXPECT_FLOAT_EQ(Modulate(b, restarted, p, 1, kConstant)[0].left, 0.5f); // sin(π/2)
 }
 
+// At 8 kHz a loud input drives the carrier (up to 15 kHz) above the sample rate, and a huge one
+// to the 1 MHz ceiling: the phase steps more than a turn at once and must still stay within one
+// turn, or it would creep upwards and lose its precision.
+TEST(Modulator, PhaseStaysWithinOneTurnWhenTheCarrierOutrunsTheRate) {
+    EffectBench b;
+    b.c.sampleRate = 8000.0;
+    for (const float level : {1.0f, 1000.0f}) {
+        ModulatorState s;
+        Modulate(b, s, Mod(1.0f, 1.0f, 0.0f, 1.0f, 1.0f), 20000, [level](int) { return level; });
+        EXPECT_GE(s.phase, 0.0f) << level;
+        EXPECT_LE(s.phase, static_cast<float>(2.0 * kPi)) << level;
+        EXPECT_LE(s.frequency, 1.0e6f) << level;
+    }
+}
+
 TEST(Modulator, StaysFiniteAtExtremeRatesAndTempos) {
     const EffectParams params[] = {Mod(0.0f, 0.0f, 0.0f, 0.0f, 0.0f),
                                    Mod(1.0f, 1.0f, 1.0f, 1.0f, 1.0f),

@@ -8,24 +8,6 @@
 namespace frakle::plugin_tests {
 namespace {
 
-// Two bars of kicks, claps and hats at 120 bpm, made here so the test needs no files.
-tools::StereoSignal drumLoop(double rate, size_t frames) {
-    tools::StereoSignal s;
-    uint32_t noise = 1;
-    const double beat = rate * 0.5;
-    for (size_t i = 0; i < frames; ++i) {
-        const double t = std::fmod(static_cast<double>(i), beat) / rate;
-        noise = noise * 1664525U + 1013904223U;
-        const double white = static_cast<double>(noise >> 8) / 8388608.0 - 1.0;
-        const double kick = std::sin(2.0 * M_PI * 55.0 * t * (1.0 + 2.0 * std::exp(-t * 30.0))) *
-                            std::exp(-t * 8.0);
-        const double hat = white * std::exp(-std::fmod(t, 0.125) * 60.0) * 0.2;
-        s.left.push_back(static_cast<float>(0.6 * kick + hat));
-        s.right.push_back(static_cast<float>(0.6 * kick - hat));
-    }
-    return s;
-}
-
 const char *const kEffects[9] = {"tape stop", "modulator", "retrigger", "shuffler", "reverser",
                                  "crusher",   "gater",     "delay",     "stretcher"};
 

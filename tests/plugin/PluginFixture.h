@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 namespace frakle::plugin_tests {
@@ -38,6 +40,38 @@ inline float floatAt(const std::vector<uint8_t> &bytes, size_t offset) {
 
 inline void setFloatAt(std::vector<uint8_t> &bytes, size_t offset, float value) {
     std::memcpy(bytes.data() + offset, &value, 4);
+}
+
+// Two bars of kicks, claps and hats at 120 bpm, made here so the tests need no files.
+inline tools::StereoSignal drumLoop(double rate, size_t frames) {
+    tools::StereoSignal s;
+    uint32_t noise = 1;
+    const double beat = rate * 0.5;
+    for (size_t i = 0; i < frames; ++i) {
+        const double t = std::fmod(static_cast<double>(i), beat) / rate;
+        noise = noise * 1664525U + 1013904223U;
+        const double white = static_cast<double>(noise >> 8) / 8388608.0 - 1.0;
+        const double kick = std::sin(2.0 * M_PI * 55.0 * t * (1.0 + 2.0 * std::exp(-t * 30.0))) *
+                            std::exp(-t * 8.0);
+        const double hat = white * std::exp(-std::fmod(t, 0.125) * 60.0) * 0.2;
+        s.left.push_back(static_cast<float>(0.6 * kick + hat));
+        s.right.push_back(static_cast<float>(0.6 * kick - hat));
+    }
+    return s;
+}
+
+// The largest magnitude in both channels; infinite when any sample is no finite number.
+inline float peakOf(const tools::StereoSignal &s) {
+    float peak = 0.0f;
+    for (size_t i = 0; i < s.frames(); ++i) {
+        for (float x : {s.left[i], s.right[i]}) {
+            if (!std::isfinite(x)) {
+                return std::numeric_limits<float>::infinity();
+            }
+            peak = std::max(peak, std::fabs(x));
+        }
+    }
+    return peak;
 }
 
 inline int16_t ccEntry(const std::vector<uint8_t> &bytes, int controller) {

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <numbers>
 #include <thread>
 
@@ -195,6 +196,37 @@ TEST(TestHostWithProbe, TimelineMovesOnlyWhilePlaying) {
     timeline.available = false;
     host.processSignal(input, 1000);
     EXPECT_TRUE(log.timeWasNull);
+}
+
+TEST(TestHostWithProbe, PlaysACarelessHost) {
+    TestHost host(kProbePath);
+    // Rates and tempos no integer holds are answered as the lowest integer.
+    host.timeline().sampleRate = std::nan("");
+    host.timeline().tempo = 1e300;
+    const intptr_t lowest = std::numeric_limits<intptr_t>::min();
+    EXPECT_EQ(callFromPlugin(host, {vst2::audioMasterGetSampleRate, 0, 0, nullptr, 0}), lowest);
+    EXPECT_EQ(callFromPlugin(host, {vst2::audioMasterTempoAt, 0, 0, nullptr, 0}), lowest);
+    // The song position does not take on what such a rate would make of it.
+    host.timeline().playing = true;
+    host.timeline().ppqPosition = 4.0;
+    host.timeline().advance(512);
+    EXPECT_EQ(host.timeline().ppqPosition, 4.0);
+
+    // Pointers and frame counts reach the plug-in as given.
+    std::vector<float> left(4, 0.25f), right(4, 0.5f);
+    float *io[2] = {left.data(), right.data()};
+    host.processRaw(ProcessMode::Replacing, io, io, -5);
+    EXPECT_EQ(logOf(host).lastFrames, -5);
+    host.processRaw(ProcessMode::Accumulating, io, io, 4);
+    EXPECT_EQ(logOf(host).accumulatingCalls, 1);
+    EXPECT_EQ(left[3], 0.5f); // 0.25 + 0.25 × gain 1
+
+    // A host that answers its version and nothing else.
+    TestHost mute(kProbePath, HostCallback::VersionOnly);
+    EXPECT_EQ(logOf(mute).versionAtEntry, TestHost::kHostVersion);
+    EXPECT_EQ(callFromPlugin(mute, {vst2::audioMasterGetSampleRate, 0, 0, nullptr, 0}), 0);
+    EXPECT_EQ(callFromPlugin(mute, {vst2::audioMasterGetTime, 0, 0, nullptr, 0}), 0);
+    EXPECT_EQ(callFromPlugin(mute, {vst2::audioMasterVersion, 0, 0, nullptr, 0}), 2400);
 }
 
 TEST(TestHostWithProbe, ProcessReplacesOrAccumulates) {

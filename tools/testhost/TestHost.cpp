@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <unordered_map>
 
 namespace frakle::tools {
@@ -54,17 +55,30 @@ intptr_t statelessAnswer(int32_t opcode, void *ptr) {
     }
 }
 
+// An integer answer for a value the timeline holds.
+intptr_t integerAnswer(double value) {
+    constexpr double kLimit = 9.2e18; // just inside intptr_t
+    if (!(std::fabs(value) < kLimit)) {
+        return std::numeric_limits<intptr_t>::min();
+    }
+    return static_cast<intptr_t>(std::llround(value));
+}
+
 } // namespace
 
 void Timeline::advance(int64_t frames) {
-    if (!playing || sampleRate <= 0.0) {
+    if (!playing || !(sampleRate > 0.0)) {
         return;
     }
-    ppqPosition += static_cast<double>(frames) * tempo / (60.0 * sampleRate);
+    const double beats = static_cast<double>(frames) * tempo / (60.0 * sampleRate);
+    if (std::isfinite(beats)) {
+        ppqPosition += beats;
+    }
     samplePosition += static_cast<double>(frames);
 }
 
-TestHost::TestHost(const std::filesystem::path &pluginPath) : path_(pluginPath) {
+TestHost::TestHost(const std::filesystem::path &pluginPath, HostCallback callback)
+    : path_(pluginPath), callbackKind_(callback) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(pluginPath, error)) {
         throw HostError("cannot load plug-in " + pluginPath.string() + ": no such file");
@@ -94,7 +108,7 @@ TestHost::TestHost(const std::filesystem::path &pluginPath) : path_(pluginPath) 
             explicit LoadingScope(TestHost *host) { hostBeingLoaded = host; }
             ~LoadingScope() { hostBeingLoaded = outer; }
         } scope(this);
-        effect = entry(&TestHost::callback);
+        effect = entry(callback == HostCallback::None ? nullptr : &TestHost::callback);
     }
 
     if (effect == nullptr || effect->magic != vst2::kEffectMagic) {
@@ -248,6 +262,17 @@ void TestHost::idleEditor() { dispatch(vst2::effEditIdle); }
 
 void TestHost::closeEditor() { dispatch(vst2::effEditClose); }
 
+vst2::ProcessProc TestHost::processProc(ProcessMode mode) const {
+    const vst2::AEffect *effect = live();
+    const vst2::ProcessProc proc =
+        mode == ProcessMode::Replacing ? effect->processReplacing : effect->process;
+    if (proc == nullptr) {
+        throw HostError(mode == ProcessMode::Replacing ? "plug-in has no processReplacing"
+                                                       : "plug-in has no process");
+    }
+    return proc;
+}
+
 void TestHost::run(ProcessMode mode, std::span<const float> inLeft, std::span<const float> inRight,
                    std::span<float> outLeft, std::span<float> outRight) {
     const size_t frames = inLeft.size();
@@ -255,12 +280,7 @@ void TestHost::run(ProcessMode mode, std::span<const float> inLeft, std::span<co
         throw HostError("stereo buffers of different lengths");
     }
     vst2::AEffect *effect = live();
-    const vst2::ProcessProc proc =
-        mode == ProcessMode::Replacing ? effect->processReplacing : effect->process;
-    if (proc == nullptr) {
-        throw HostError(mode == ProcessMode::Replacing ? "plug-in has no processReplacing"
-                                                       : "plug-in has no process");
-    }
+    const vst2::ProcessProc proc = processProc(mode);
 
     // The plug-in gets buffers of its own channel counts; beyond stereo they are silent
     // inputs and discarded outputs. Copies keep the caller's memory out of its reach.
@@ -311,6 +331,12 @@ void TestHost::processReplacing(std::span<const float> inLeft, std::span<const f
 void TestHost::process(std::span<const float> inLeft, std::span<const float> inRight,
                        std::span<float> outLeft, std::span<float> outRight) {
     run(ProcessMode::Accumulating, inLeft, inRight, outLeft, outRight);
+}
+
+void TestHost::processRaw(ProcessMode mode, float **inputs, float **outputs, int32_t frames) {
+    vst2::AEffect *effect = live();
+    const vst2::ProcessProc proc = processProc(mode);
+    proc(effect, inputs, outputs, frames);
 }
 
 StereoSignal TestHost::processSignal(const StereoSignal &input, int32_t blockFrames,
@@ -395,6 +421,9 @@ intptr_t TestHost::callback(vst2::AEffect *effect, int32_t opcode, int32_t index
 }
 
 intptr_t TestHost::answer(int32_t opcode, void *ptr) {
+    if (callbackKind_ == HostCallback::VersionOnly) {
+        return opcode == vst2::audioMasterVersion ? kHostVersion : 0;
+    }
     switch (opcode) {
     case vst2::audioMasterGetTime: {
         if (!timeline_.available) {
@@ -423,9 +452,9 @@ intptr_t TestHost::answer(int32_t opcode, void *ptr) {
         return reinterpret_cast<intptr_t>(&timeInfo_);
     }
     case vst2::audioMasterTempoAt:
-        return static_cast<intptr_t>(std::lround(timeline_.tempo * 10000.0));
+        return integerAnswer(timeline_.tempo * 10000.0);
     case vst2::audioMasterGetSampleRate:
-        return static_cast<intptr_t>(std::lround(timeline_.sampleRate));
+        return integerAnswer(timeline_.sampleRate);
     case vst2::audioMasterGetBlockSize:
         return blockSize_;
     default:

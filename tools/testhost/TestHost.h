@@ -24,6 +24,9 @@ public:
 };
 
 // What audioMasterGetTime reports. The position is that of the first frame of the next block.
+// Any value goes, as a careless host may report it; audioMasterGetSampleRate and
+// audioMasterTempoAt answer in integers, so a rate or tempo that is no number or beyond their
+// range is answered as the lowest integer, as a plain conversion would give.
 struct Timeline {
     double sampleRate = 44100.0;
     double tempo = 120.0;
@@ -34,7 +37,8 @@ struct Timeline {
     bool playing = false;
     bool available = true; // false: audioMasterGetTime answers null
 
-    // Moves the song position on by the given frames while playing.
+    // Moves the song position on by the given frames while playing, unless the rate and tempo
+    // give no finite distance.
     void advance(int64_t frames);
 };
 
@@ -58,6 +62,10 @@ struct StereoSignal {
 enum class ChunkKind { Bank = 0, Preset = 1 };
 enum class ProcessMode { Replacing, Accumulating };
 
+// What the host hands the plug-in's entry point: its full callback, one that answers the version
+// query and nothing else (a host that knows no time, rate or tempo), or none at all.
+enum class HostCallback { Full, VersionOnly, None };
+
 class TestHost {
 public:
     static constexpr intptr_t kHostVersion = 2400;
@@ -65,7 +73,8 @@ public:
     static constexpr const char *kVendorString = "frakle";
 
     // Loads the binary and calls its entry point; throws HostError on failure.
-    explicit TestHost(const std::filesystem::path &pluginPath);
+    explicit TestHost(const std::filesystem::path &pluginPath,
+                      HostCallback callback = HostCallback::Full);
     ~TestHost();
     TestHost(const TestHost &) = delete;
     TestHost &operator=(const TestHost &) = delete;
@@ -121,6 +130,9 @@ public:
                           std::span<float> outLeft, std::span<float> outRight);
     void process(std::span<const float> inLeft, std::span<const float> inRight,
                  std::span<float> outLeft, std::span<float> outRight);
+    // The pointers and frame count exactly as given, as a careless host would pass them: null
+    // arrays, null channels, negative counts. The timeline does not move.
+    void processRaw(ProcessMode mode, float **inputs, float **outputs, int32_t frames);
     // Runs a whole signal through in blocks, advancing the timeline after each block.
     StereoSignal processSignal(const StereoSignal &input, int32_t blockFrames,
                                ProcessMode mode = ProcessMode::Replacing);
@@ -143,10 +155,12 @@ private:
     vst2::AEffect *live() const;
     std::string readString(int32_t opcode, int32_t index);
     std::optional<vst2::VstPinProperties> pinProperties(int32_t opcode, int32_t index);
+    vst2::ProcessProc processProc(ProcessMode mode) const;
     void run(ProcessMode mode, std::span<const float> inLeft, std::span<const float> inRight,
              std::span<float> outLeft, std::span<float> outRight);
 
     std::filesystem::path path_;
+    HostCallback callbackKind_;
     void *library_ = nullptr;
     vst2::AEffect *effect_ = nullptr;
     int32_t blockSize_ = 512;
