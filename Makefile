@@ -5,7 +5,8 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all build bench demo demo-effects test test-asan test-tsan lint format tidy clean
+.PHONY: all build bench demo demo-effects test test-asan test-tsan lint format tidy fuzz fuzz-corpus \
+	clean
 
 all: build
 
@@ -42,6 +43,43 @@ test-asan:
 test-tsan:
 	$(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=RelWithDebInfo -DFRAKLE_SANITIZE=thread"
 
+# libFuzzer (clang): the targets of tests/fuzz built in build-fuzz, each run for FUZZ_SECONDS, two
+# at a time, every one of them even after a finding. Saved faults and the seed corpus are replayed
+# first; new corpus entries go to build-fuzz/corpus/<target>, a finding to
+# build-fuzz/findings/<target>/ and fails the run.
+FUZZ_SECONDS ?= 60
+FUZZ_JOBS ?= 2
+FUZZ_BUILD := build-fuzz
+FUZZ_TARGETS := chunk events params dispatcher
+
+fuzz:
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	    -DFRAKLE_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target $(addprefix frakle-fuzz-,$(FUZZ_TARGETS))
+	@$(MAKE) --no-print-directory -k -j$(FUZZ_JOBS) -Otarget $(addprefix fuzz-run-,$(FUZZ_TARGETS))
+
+fuzz-run-%:
+	@mkdir -p $(FUZZ_BUILD)/corpus/$* $(FUZZ_BUILD)/findings/$*
+	@dirs="$(FUZZ_BUILD)/corpus/$*"; \
+	for d in tests/fuzz/regressions/$* tests/fuzz/corpus/$*; do \
+	  if [ -d $$d ]; then dirs="$$dirs $$d"; fi; \
+	done; \
+	log=$(FUZZ_BUILD)/fuzz-$*.log; \
+	if $(FUZZ_BUILD)/frakle-fuzz-$* -max_total_time=$(FUZZ_SECONDS) -timeout=25 \
+	    -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/findings/$*/ $$dirs > $$log 2>&1; then \
+	  echo "== fuzz $*: no findings in $(FUZZ_SECONDS) s"; \
+	  grep -E '^#[0-9]+[[:space:]]+DONE|^stat::number_of_executed_units|^stat::average_exec_per_sec' $$log; \
+	  echo "corpus: $$(ls $(FUZZ_BUILD)/corpus/$* | wc -l) entries in $(FUZZ_BUILD)/corpus/$*"; \
+	else \
+	  tail -n 80 $$log; \
+	  echo "== fuzz $*: FINDING, input saved in $(FUZZ_BUILD)/findings/$*/ (full log: $$log)"; \
+	  exit 1; \
+	fi
+
+# Rewrites the committed seed corpus with the project's own tool.
+fuzz-corpus: build
+	$(BUILD)/frakle-fuzz-corpus tests/fuzz/corpus
+
 lint: format tidy
 
 format:
@@ -53,4 +91,4 @@ tidy: build
 	exit $${PIPESTATUS[0]}
 
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-fuzz

@@ -132,9 +132,10 @@ void TEngine::applyBlockTiming(const BlockTiming &timing) {
     }
     newTempo = std::min(newTempo, kMaxTempo);
 
-    // A host without time information, or with a position that is no number, counts as a
-    // stopped transport at position 0.
-    const bool timeValid = timing.timeValid && std::isfinite(timing.ppqPosition);
+    // A host without time information, or with a position that is no number or so large that
+    // it has no sixteenth notes (it overflows when counted in them), counts as a stopped
+    // transport at position 0.
+    const bool timeValid = timing.timeValid && std::isfinite(timing.ppqPosition * 4.0);
     transportPlaying_.store(timeValid && timing.playing, std::memory_order_relaxed);
     ppq_ = timeValid ? timing.ppqPosition : 0.0;
     double step = std::fmod(std::floor(ppq_ * 4.0), 4294967296.0);
