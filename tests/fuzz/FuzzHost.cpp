@@ -235,6 +235,16 @@ void Plugin::reset() {
     dispatch(vst2::effMainsChanged, 0, 1);
 }
 
+void Plugin::restart() {
+    dispatch(vst2::effMainsChanged, 0, 0);
+    dispatch(vst2::effMainsChanged, 0, 1);
+}
+
+void Plugin::finishInput(int32_t framesLeft) {
+    process(std::min(512, framesLeft));
+    checkRoundTrip(false);
+}
+
 Plugin::~Plugin() {
     dispatch(vst2::effMainsChanged, 0, 0);
     dispatch(vst2::effClose);

@@ -121,6 +121,12 @@ public:
 
     intptr_t sendEvents(EventList &events);
 
+    // Suspends and resumes, as a host does around a change of its audio setup.
+    void restart();
+    // The end of every input: one more block of up to 512 of the frames left, then the round
+    // trip of the bank.
+    void finishInput(int32_t framesLeft);
+
     // Arms MIDI learn as the editor's right click does (-1 disarms).
     void armMidiLearn(int32_t tag);
 

@@ -1,11 +1,13 @@
 // frakle-fuzz-corpus DIR: writes the seed corpus of every fuzz target into DIR/<target>/ — the
 // default chunks and variations of them, MIDI lists, parameter and dispatcher scripts — in the
 // layouts of Formats.h. `make fuzz-corpus` refreshes tests/fuzz/corpus with it.
+#include "state/ProgramRecord.h"
 #include "tests/fuzz/Formats.h"
 #include "tests/fuzz/FuzzHost.h"
 
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -17,15 +19,16 @@
 namespace frakle::fuzz {
 namespace {
 
-// Record offsets the seeds change (see state/ProgramRecord.h).
-constexpr size_t kCurrentPattern = 748;
-constexpr size_t kPatternSolo = 1773;
-constexpr size_t kPatternGlobal = 1789;
-constexpr size_t kStepCount = 1805;
-constexpr size_t kLegacyCcMap = 1814;
-constexpr size_t kIgnoreTransport = 1942;
-constexpr size_t kFilterQMode = 1959;
-constexpr size_t kCcMap = 1976;
+// Record offsets the seeds change.
+using state::TProgramRecord;
+constexpr size_t kCurrentPattern = offsetof(TProgramRecord, currentPattern);
+constexpr size_t kPatternSolo = offsetof(TProgramRecord, patternSolo);
+constexpr size_t kPatternGlobal = offsetof(TProgramRecord, patternGlobal);
+constexpr size_t kStepCount = offsetof(TProgramRecord, stepCount);
+constexpr size_t kLegacyCcMap = offsetof(TProgramRecord, legacyCcMap);
+constexpr size_t kIgnoreTransport = offsetof(TProgramRecord, ignoreTransport);
+constexpr size_t kFilterQMode = offsetof(TProgramRecord, filterQMode);
+constexpr size_t kCcMap = offsetof(TProgramRecord, ccMap);
 
 class Script {
 public:

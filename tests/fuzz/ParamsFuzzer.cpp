@@ -93,14 +93,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             break;
         }
         case kParamsMains:
-            plugin.dispatch(vst2::effMainsChanged, 0, 0);
-            plugin.dispatch(vst2::effMainsChanged, 0, 1);
+            plugin.restart();
             break;
         default:
             break;
         }
     }
-    plugin.process(std::min(512, budget));
-    plugin.checkRoundTrip(false);
+    plugin.finishInput(budget);
     return 0;
 }

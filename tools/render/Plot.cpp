@@ -3,11 +3,13 @@
 
 #include "gui/Painter.h"
 #include "gui/PngWriter.h"
+#include "state/ProgramRecord.h"
 #include "tools/common/ToolSupport.h"
 #include "tools/render/RenderOptions.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 
 namespace frakle::tools {
@@ -20,11 +22,12 @@ using gui::TAlign;
 using gui::TPainter;
 using gui::TRect;
 
-constexpr size_t kCurrentPatternOffset = 748;
-constexpr size_t kStepsOffset = 749;
-constexpr size_t kStepsPerPattern = 64;
-constexpr size_t kStepCountOffset = 1805;
-constexpr int32_t kPatterns = 16;
+// Where the saved program keeps the pattern the plot marks.
+constexpr size_t kCurrentPatternOffset = offsetof(state::TProgramRecord, currentPattern);
+constexpr size_t kStepsOffset = offsetof(state::TProgramRecord, patternSteps);
+constexpr size_t kStepsPerPattern = state::kMaxSteps;
+constexpr size_t kStepCountOffset = offsetof(state::TProgramRecord, stepCount);
+constexpr int32_t kPatterns = state::kNumPatterns;
 
 constexpr uint32_t kBackground = Rgb(0x16, 0x18, 0x1d);
 constexpr uint32_t kPane = Rgb(0x1e, 0x21, 0x28);
