@@ -1,16 +1,36 @@
 # Frakle: `make demo` builds everything and renders the demo loop; `make test` builds and runs
+# every test through CTest. Both first install the Debian packages they need and lack
+# (tools/install-deps.sh). The sanitizer builds, lint and fuzzing targets are used by CI.
 SHELL := /bin/bash
-# every test through CTest. The sanitizer builds, lint and fuzzing targets are used by CI.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all build bench demo demo-effects test test-asan test-tsan lint format tidy fuzz fuzz-corpus \
-	clean
+DEPS := tools/install-deps.sh
+
+# Where `make install` puts the plug-in: ~/.vst for the user, or $(PREFIX)/lib/vst for everyone
+# when PREFIX is given; VSTDIR=... chooses any folder.
+ifdef PREFIX
+VSTDIR ?= $(PREFIX)/lib/vst
+else
+VSTDIR ?= $(HOME)/.vst
+endif
+
+.PHONY: all deps deps-test deps-ci build bench demo demo-effects test test-asan test-tsan lint format tidy \
+	fuzz fuzz-corpus install uninstall clean
 
 all: build
 
-build:
+deps:
+	@$(DEPS) build
+
+deps-test:
+	@$(DEPS) build test
+
+deps-ci:
+	@$(DEPS) build ci
+
+build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j$(JOBS)
 
@@ -33,7 +53,7 @@ demo-effects: demo
 bench: build
 	$(BUILD)/frakle_bench
 
-test: build
+test: deps-test build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 
 # Address + undefined-behaviour sanitizers, and the thread sanitizer, each in its own build.
@@ -52,7 +72,7 @@ FUZZ_JOBS ?= 2
 FUZZ_BUILD := build-fuzz
 FUZZ_TARGETS := chunk events params dispatcher
 
-fuzz:
+fuzz: deps-ci
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	    -DFRAKLE_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target $(addprefix frakle-fuzz-,$(FUZZ_TARGETS))
@@ -80,12 +100,20 @@ fuzz-run-%:
 fuzz-corpus: build
 	$(BUILD)/frakle-fuzz-corpus tests/fuzz/corpus
 
+install: build
+	install -d "$(DESTDIR)$(VSTDIR)"
+	install -m 644 $(BUILD)/frakle.so "$(DESTDIR)$(VSTDIR)/frakle.so"
+	@echo "installed $(DESTDIR)$(VSTDIR)/frakle.so"
+
+uninstall:
+	rm -f "$(DESTDIR)$(VSTDIR)/frakle.so"
+
 lint: format tidy
 
-format:
+format: deps-ci
 	@files=$$(git ls-files '*.cpp' '*.h'); clang-format --dry-run --Werror $$files && echo "clang-format: clean"
 
-tidy: build
+tidy: deps-ci build
 	@files=$$(git ls-files '*.cpp' | grep -v '^tests/'); \
 	clang-tidy -p $(BUILD) --quiet $$files 2>&1 | grep -v "warnings generated" ; \
 	exit $${PIPESTATUS[0]}
