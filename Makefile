@@ -17,7 +17,7 @@ VSTDIR ?= $(HOME)/.vst
 endif
 
 .PHONY: all deps deps-test deps-ci build bench demo demo-effects test test-asan test-tsan lint format tidy \
-	fuzz fuzz-corpus install uninstall clean
+	fuzz fuzz-corpus coverage install uninstall clean
 
 all: build
 
@@ -108,6 +108,17 @@ install: build
 uninstall:
 	rm -f "$(DESTDIR)$(VSTDIR)/frakle.so"
 
+# Line and branch coverage of the product code (not tests/ or tools/) by the whole test suite:
+# build-coverage/coverage.txt and the summary on the terminal.
+coverage: deps-test
+	@$(DEPS) coverage
+	$(MAKE) --no-print-directory build BUILD=build-coverage \
+	    CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=--coverage -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage -DCMAKE_MODULE_LINKER_FLAGS=--coverage"
+	find build-coverage -name '*.gcda' -delete
+	-ctest --test-dir build-coverage -j$(JOBS) > build-coverage/ctest.log 2>&1
+	gcovr -r . --object-directory build-coverage $(foreach d,host state engine dsp effects midi gui editor,-f '$(d)/') \
+	    --exclude-throw-branches --exclude-unreachable-branches -s -o build-coverage/coverage.txt
+
 lint: format tidy
 
 format: deps-ci
@@ -119,4 +130,4 @@ tidy: deps-ci build
 	exit $${PIPESTATUS[0]}
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz
+	rm -rf build build-asan build-tsan build-fuzz build-coverage
