@@ -18,33 +18,49 @@ float knobValue(int32_t position, int32_t scale) {
     return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
 }
 
+long double KnobReading::of(long double range) const {
+    const long double p = position < 0 ? 0 : (position > scale ? scale : position);
+    return scale > 0 ? range * p / scale : 0.0L;
+}
+
 std::string fixed2(long double x, int digits) {
-    if (x != 0.0L && std::isfinite(static_cast<double>(x))) {
-        const long double exponent = std::floor(std::log10(std::fabs(x)));
-        const long double scale = std::pow(10.0L, static_cast<long double>(digits - 1) - exponent);
-        x = std::round(x * scale) / scale;
+    if (x == 0.0L || !std::isfinite(static_cast<double>(x))) {
+        char text[48];
+        std::snprintf(text, sizeof text, "%.2Lf", x);
+        return text;
     }
+    // The significant digits as a whole number n with x ≈ n / 10^k, then that number in
+    // hundredths; both roundings take halves away from zero (1.125 shows 1.13).
+    const auto exponent = static_cast<int>(std::floor(std::log10(std::fabs(x))));
+    const int k = digits - 1 - exponent;
+    const long double n = std::round(x * std::pow(10.0L, static_cast<long double>(k)));
+    const long double hundredths =
+        k > 2 ? std::round(n / std::pow(10.0L, k - 2.0L)) : n * std::pow(10.0L, 2.0L - k);
+    const bool negative = hundredths < 0.0L;
+    const auto whole = static_cast<long long>(std::fabs(hundredths));
     char text[48];
-    std::snprintf(text, sizeof text, "%.2Lf", x);
+    std::snprintf(text, sizeof text, "%s%lld.%02lld", negative ? "-" : "", whole / 100,
+                  whole % 100);
     return text;
 }
 
-std::string genericText(float min, float max, int32_t mode, const std::string &suffix, float v) {
+std::string genericText(float min, float max, int32_t mode, const std::string &suffix,
+                        KnobReading knob) {
     const long double x = static_cast<long double>(min) +
-                          (static_cast<long double>(max) - static_cast<long double>(min)) * v;
+                          knob.of(static_cast<long double>(max) - static_cast<long double>(min));
     const std::string number =
         mode == 1 ? decimal(static_cast<long long>(std::floor(x))) : fixed2(x);
     return number + suffix;
 }
 
-std::string frequencyText(float v) {
-    return decimal(static_cast<long long>(std::floor(5000.0L * v))) + " Hz";
+std::string frequencyText(KnobReading knob) {
+    return decimal(static_cast<long long>(std::floor(knob.of(5000.0L)))) + " Hz";
 }
 
-std::string noteText(float v) {
+std::string noteText(KnobReading knob) {
     static const char *const kNames[12] = {"C ", "C#", "D ", "D#", "E ", "F ",
                                            "F#", "G ", "G#", "A ", "A#", "B "};
-    const auto n = static_cast<long long>(std::floor(5000.0L * v));
+    const auto n = static_cast<long long>(std::floor(knob.of(5000.0L)));
     if (n < 1) {
         return "";
     }
@@ -56,15 +72,15 @@ std::string noteText(float v) {
     return kNames[note % 12] + decimal(note / 12);
 }
 
-std::string signedChangeText(float v) {
-    const long double x = v;
+std::string signedChangeText(KnobReading knob) {
+    const long double x = knob.value();
     if (x <= 0.49L) {
-        return "- " + decimal(100 - static_cast<long long>(std::floor(200.0L * x)));
+        return "- " + decimal(100 - static_cast<long long>(std::floor(knob.of(200.0L))));
     }
     if (x < 0.51L) {
         return "None";
     }
-    return "+ " + decimal(static_cast<long long>(std::floor((x - 0.5L) * 200.0L)));
+    return "+ " + decimal(static_cast<long long>(std::floor(knob.of(200.0L) - 100.0L)));
 }
 
 std::string sliceSizeText(int32_t position) {
@@ -102,11 +118,11 @@ std::string reverseModeText(float v) {
     return x < 0.66L ? "Reverse 1" : "Reverse 2";
 }
 
-std::string bitDepthText(float v) {
-    if (std::floor(124.0L * v) <= 0.0L) {
+std::string bitDepthText(KnobReading knob) {
+    if (std::floor(knob.of(124.0L)) <= 0.0L) {
         return "Off";
     }
-    return decimal(static_cast<long long>(std::floor(128.0L - 126.0L * v)));
+    return decimal(static_cast<long long>(std::floor(128.0L - knob.of(126.0L))));
 }
 
 std::string delaySizeText(float size, float fine, int32_t samplesPerMs, int32_t samplesPerBeat) {

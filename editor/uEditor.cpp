@@ -313,10 +313,10 @@ void TPluginEditorWindow::buildLayout() {
         {kKnobLarge, 5, 335, 24, 360, 42, 354, 50, "Delay", 42, 342, 50, false},
         {kKnobLarge, 5, 385, 25, 360, 42, 404, 50, "SpeedUp", 42, 392, 50, false},
         {kKnobLarge, 99, 285, 34, 4320, 136, 299, 50, "Frequency", 136, 287, 50, false},
-        {kKnobSmall, 99, 335, 36, 360, 137, 351, 40, "Spread", 137, 339, 40, false},
-        {kKnobSmall, 99, 370, 37, 360, 137, 387, 40, "FM Amt", 137, 374, 40, false},
-        {kKnobSmall, 99, 405, 35, 360, 137, 421, 40, "FM Speed", 134, 409, 46, false},
-        {kKnobSmall, 99, 440, 123, 360, 137, 455, 40, "Sine Mix", 137, 443, 40, false},
+        {kKnobSmall, 99, 335, 36, 360, 137, 351, 40, "Spread", 137, 339, 50, false},
+        {kKnobSmall, 99, 370, 37, 360, 137, 387, 40, "FM Amt", 137, 374, 50, false},
+        {kKnobSmall, 99, 405, 35, 360, 137, 421, 40, "FM Speed", 137, 409, 50, false},
+        {kKnobSmall, 99, 440, 123, 360, 137, 455, 40, "Sine Mix", 137, 443, 50, false},
         {kKnobLarge, 193, 285, 45, 360, 230, 304, 50, "Speed", 230, 292, 50, false},
         {kKnobLarge, 193, 335, 46, 360, 230, 354, 50, "Length", 230, 342, 50, false},
         {kKnobSmallPan, 193, 382, 47, 360, 230, 398, 50, "S.Change", 230, 385, 50, false},
@@ -477,7 +477,9 @@ void TPluginEditorWindow::idle() {
     }
     if (connected() && plugin_->editorOpen()) {
         const uint32_t requests = plugin_->takeEditorRequests();
-        if ((requests & state::kHideLearnMarkers) != 0) {
+        // A learn completed by MIDI hides the markers, unless the user has armed another
+        // control since: that one keeps its marker.
+        if ((requests & state::kHideLearnMarkers) != 0 && plugin_->GetMidiLearnTarget() < 0) {
             HideLearnMarkers();
         }
         RefreshAll((requests & state::kRefreshAll) != 0);
@@ -658,27 +660,27 @@ void TPluginEditorWindow::formatDisplay(int32_t tag) {
         return;
     }
     const int32_t scale = tag == 34 ? 4320 : (tag == 103 ? 2880 : 360);
-    const float v = knobValue(r.knob->position(), scale);
+    const KnobReading reading{r.knob->position(), scale};
     std::string text;
     switch (r.rule) {
     case Rule::Generic:
-        text = genericText(r.min, r.max, r.mode, r.suffix, v);
+        text = genericText(r.min, r.max, r.mode, r.suffix, reading);
         break;
     case Rule::Frequency:
-        text = frequencyText(v);
-        noteDisplay_->setCaption(noteText(v));
+        text = frequencyText(reading);
+        noteDisplay_->setCaption(noteText(reading));
         break;
     case Rule::SignedChange:
-        text = signedChangeText(v);
+        text = signedChangeText(reading);
         break;
     case Rule::SliceSize:
         text = sliceSizeText(r.knob->position());
         break;
     case Rule::ReverseMode:
-        text = reverseModeText(v);
+        text = reverseModeText(reading.value());
         break;
     case Rule::BitDepth:
-        text = bitDepthText(v);
+        text = bitDepthText(reading);
         break;
     case Rule::DelaySize: {
         const TDIBKnob *fine = knob(125);
@@ -689,7 +691,7 @@ void TPluginEditorWindow::formatDisplay(int32_t tag) {
         break;
     }
     case Rule::Separation:
-        text = separationText(v, plugin_->engine().samplesPerMs(),
+        text = separationText(reading.value(), plugin_->engine().samplesPerMs(),
                               plugin_->engine().samplesPerBeatShared());
         break;
     case Rule::None:

@@ -26,6 +26,18 @@ struct History {
     }
 };
 
+// The parameters an effect reads, 0 … 1 each, taken from the program at every sample.
+// p1 … p4 are the effect's own four fields, `extra` its spare field ("ModSine", "ShuflRep"),
+// `mix` its Mix parameter.
+struct EffectParams {
+    float p1 = 0.0f;
+    float p2 = 0.0f;
+    float p3 = 0.0f;
+    float p4 = 0.0f;
+    float extra = 0.0f;
+    float mix = 1.0f;
+};
+
 struct EffectContext {
     double sampleRate = 44100.0;
     float rateFactor = 1.0f;        // sample rate / 44100
@@ -47,18 +59,24 @@ struct EffectContext {
     // Set at every event start and by parameter changes that need new timing; the effect
     // clears it when it has recomputed (retrigger, reverser, stretcher).
     std::atomic<bool> *recompute = nullptr;
-};
+    // The effect's parameters as the program holds them at the moment of the call.
+    EffectParams (*readParams)(const void *owner, int32_t effect) = nullptr;
+    const void *paramsOwner = nullptr;
+    int32_t effect = -1;
 
-// The parameters an effect reads, 0 … 1 each, taken from the program at every sample.
-// p1 … p4 are the effect's own four fields, `extra` its spare field ("ModSine", "ShuflRep"),
-// `mix` its Mix parameter.
-struct EffectParams {
-    float p1 = 0.0f;
-    float p2 = 0.0f;
-    float p3 = 0.0f;
-    float p4 = 0.0f;
-    float extra = 0.0f;
-    float mix = 1.0f;
+    // Takes the recompute flag in one step and then reads the parameters the new timing is
+    // made of, so a change that raises the flag after the sample's parameters were read is
+    // never lost. False (and `params` untouched) while the flag is down.
+    bool takeRecompute(EffectParams &params) const {
+        if (recompute == nullptr || !recompute->load(std::memory_order_relaxed) ||
+            !recompute->exchange(false, std::memory_order_acquire)) {
+            return false;
+        }
+        if (readParams != nullptr) {
+            params = readParams(paramsOwner, effect);
+        }
+        return true;
+    }
 };
 
 // The one cross-fade rule: a·t + b·(1 − t), in 32-bit float.

@@ -55,7 +55,8 @@ StereoSample GaterProcess(GaterState &s, const EffectContext &c, StereoSample in
     if (pos < m) {
         for (int ch = 0; ch < 2; ++ch) {
             if (pos == 0) {
-                double len = std::floor(std::fabs(out[ch] - s.lastOutput[ch]) * 0.5 * m);
+                double len = std::floor(std::fabs(static_cast<double>(out[ch]) - s.lastOutput[ch]) *
+                                        0.5 * m);
                 len = len >= 1.0 ? std::min(len, kLongestFade) : 0.0;
                 s.declickLength[ch] = static_cast<int32_t>(len);
                 s.declickStep[ch] = len >= 1.0 ? static_cast<float>(1.0 / len) : 0.0f;

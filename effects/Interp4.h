@@ -7,6 +7,14 @@
 
 namespace frakle::effects {
 
+// Where a read head stands in the history. Held as a 32-bit float as far as that resolves a
+// quarter sample (below 2^22), as it always has been; beyond, where a float cannot hold half
+// a sample and a slow head would stall, in full precision.
+inline double HeadPosition(double x) {
+    constexpr double kFloatResolves = 4194304.0; // 2^22
+    return x < kFloatResolves ? static_cast<double>(static_cast<float>(x)) : x;
+}
+
 // h0 … h3 are the history at i, i − 1, i − 2, i − 3; the result is the signal at i − 2 + t:
 // h2 at t = 0, h1 at t = 1.
 inline float Interp4(float h0, float h1, float h2, float h3, double t) {

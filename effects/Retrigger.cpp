@@ -53,18 +53,17 @@ StereoSample Read(RetriggerState &s, const History &h, int32_t newest) {
     // The pattern position can wrap under the head; it never reads past the newest sample.
     if (s.readIndex > newest) {
         s.readIndex = newest;
-        s.readPosition = static_cast<float>(newest);
+        s.readPosition = HeadPosition(newest);
     }
     const int64_t j = static_cast<int64_t>(s.sliceStart) + s.slicePosition;
     if (j < 3) {
-        s.readPosition = static_cast<float>(j);
+        s.readPosition = HeadPosition(j);
         return h.at(static_cast<int32_t>(std::min<int64_t>(j, newest)));
     }
     if (s.readIndex < 3) {
         return h.at(s.readIndex); // too close to the history start for three older samples
     }
-    return Interp4(h, s.readIndex,
-                   static_cast<double>(s.readPosition) - static_cast<double>(s.readIndex));
+    return Interp4(h, s.readIndex, s.readPosition - static_cast<double>(s.readIndex));
 }
 
 } // namespace
@@ -80,12 +79,10 @@ void RetriggerStart(RetriggerState &s, const EffectContext &c, StereoSample /*in
 
 StereoSample RetriggerProcess(RetriggerState &s, const EffectContext &c, StereoSample in,
                               const EffectParams &p) {
-    if (s.slicePosition == 0 && c.recompute != nullptr &&
-        c.recompute->load(std::memory_order_relaxed)) {
-        const double slices = p.p1 * 30.0 + 2.0;
+    if (EffectParams now = p; s.slicePosition == 0 && c.takeRecompute(now)) {
+        const double slices = now.p1 * 30.0 + 2.0;
         s.sliceLength = static_cast<int32_t>(std::floor(c.samplesPerBeat / slices));
-        c.recompute->store(false, std::memory_order_relaxed);
-        s.readPosition = static_cast<float>(s.sliceStart);
+        s.readPosition = HeadPosition(s.sliceStart);
         s.readIndex = s.sliceStart;
     }
 
@@ -114,14 +111,13 @@ StereoSample RetriggerProcess(RetriggerState &s, const EffectContext &c, StereoS
     // Where the newest sample will be at the next read: a head held there plays the input
     // two samples late.
     const double limit = static_cast<double>(newest) + 1.0;
-    s.readPosition =
-        static_cast<float>(std::min(static_cast<double>(s.readPosition) + s.speed, limit));
+    s.readPosition = HeadPosition(std::min(s.readPosition + s.speed, limit));
     s.readIndex = static_cast<int32_t>(std::floor(s.readPosition));
 
     if (++s.slicePosition > s.sliceLength) {
         s.slicePosition = 0;
         s.sliceLength = NextSliceLength(s.sliceLength, p.p3);
-        s.readPosition = static_cast<float>(s.sliceStart);
+        s.readPosition = HeadPosition(s.sliceStart);
         s.readIndex = s.sliceStart;
     }
     s.speed = NextSpeed(s.speed, p.p4);

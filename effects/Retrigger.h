@@ -13,7 +13,7 @@ struct RetriggerState {
     int32_t sliceLength{0};   // a slice lasts sliceLength + 1 samples
     int32_t slicePosition{0}; // samples since the current slice began
     float speed{1.0f};        // read speed, 1 = unchanged pitch
-    float readPosition{0.0f};
+    double readPosition{0.0}; // see HeadPosition
     int32_t readIndex{0};
 };
 

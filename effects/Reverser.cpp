@@ -52,9 +52,8 @@ StereoSample ReverserProcess(ReverserState &s, const EffectContext &c, StereoSam
             s.direction = -1;
         }
     }
-    if (s.sampleCounter == 0 && c.recompute != nullptr && c.recompute->load()) {
-        LoopPoints(s, p);
-        c.recompute->store(false);
+    if (EffectParams now = p; s.sampleCounter == 0 && c.takeRecompute(now)) {
+        LoopPoints(s, now);
     }
 
     const int32_t newest = std::max(0, std::min(c.patternPosition, c.history.size - 1));

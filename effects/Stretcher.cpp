@@ -21,14 +21,13 @@ StereoSample StretcherProcess(StretcherState &s, const EffectContext &c, StereoS
     if (c.history.size < 1) {
         return in;
     }
-    if (s.grainCounter == 0 && c.recompute != nullptr && c.recompute->load()) {
-        const auto divisor = static_cast<int32_t>(std::nearbyint(p.p1 * 62.0)) + 2;
+    if (EffectParams now = p; s.grainCounter == 0 && c.takeRecompute(now)) {
+        const auto divisor = static_cast<int32_t>(std::nearbyint(now.p1 * 62.0)) + 2;
         s.grainLength = std::clamp(
             static_cast<int32_t>(std::floor(c.samplesPerBeat / static_cast<double>(divisor))), 0,
             std::max(0, c.sequenceLength));
-        const float slowdown = 1.0f + 8.0f * p.p2;
+        const float slowdown = 1.0f + 8.0f * now.p2;
         s.hop = static_cast<int32_t>(std::floor(s.grainLength / static_cast<double>(slowdown)));
-        c.recompute->store(false);
     }
     const int32_t length = s.grainLength;
     const int32_t fade = static_cast<int32_t>(std::floor(length * 0.95 * p.p3)) + 1;

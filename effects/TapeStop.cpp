@@ -11,8 +11,8 @@ namespace frakle::effects {
 namespace {
 
 void MoveHead(TapeStopState &s, double speed, int32_t limit) {
-    const double position = static_cast<double>(s.readPosition) + speed;
-    s.readPosition = static_cast<float>(position < limit ? position : limit);
+    const double position = s.readPosition + speed;
+    s.readPosition = HeadPosition(position < limit ? position : limit);
     s.readIndex = static_cast<int32_t>(std::floor(s.readPosition));
 }
 
@@ -29,7 +29,7 @@ StereoSample TapeStopProcess(TapeStopState &s, const EffectContext &c, StereoSam
     if (s.sampleCounter == 0) {
         s.speed = 1.0f;
         s.delayFraction = p.p2;
-        s.readPosition = static_cast<float>(newest);
+        s.readPosition = HeadPosition(newest);
         s.readIndex = newest;
     }
 
@@ -44,7 +44,7 @@ StereoSample TapeStopProcess(TapeStopState &s, const EffectContext &c, StereoSam
     // The pattern position can wrap under the head; it never reads past the newest sample.
     if (s.readIndex > newest) {
         s.readIndex = newest;
-        s.readPosition = static_cast<float>(newest);
+        s.readPosition = HeadPosition(newest);
     }
     // Where the newest sample will be at the next read: a head held there plays the input
     // two samples late.
@@ -53,10 +53,9 @@ StereoSample TapeStopProcess(TapeStopState &s, const EffectContext &c, StereoSam
     StereoSample wet = in;
     if (s.readIndex < 3) {
         s.readIndex = limit;
-        s.readPosition = static_cast<float>(limit);
+        s.readPosition = HeadPosition(limit);
     } else {
-        wet = Interp4(c.history, s.readIndex,
-                      static_cast<double>(s.readPosition) - static_cast<double>(s.readIndex));
+        wet = Interp4(c.history, s.readIndex, s.readPosition - static_cast<double>(s.readIndex));
         wet.left *= level;
         wet.right *= level;
     }
@@ -71,7 +70,7 @@ StereoSample TapeStopProcess(TapeStopState &s, const EffectContext &c, StereoSam
             }
         } else {
             s.readIndex = limit;
-            s.readPosition = static_cast<float>(limit);
+            s.readPosition = HeadPosition(limit);
         }
     } else if (s.phase == 1) {
         MoveHead(s, speed, limit);

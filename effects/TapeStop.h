@@ -13,7 +13,7 @@ struct TapeStopState {
     int32_t phase{0};         // 0 normal or slowing down, 1 speeding up
     float speed{1.0f};        // read-head speed in samples per sample
     float delayFraction{0.0f};
-    float readPosition{0.0f};
+    double readPosition{0.0}; // see HeadPosition
     int32_t readIndex{0};
 };
 

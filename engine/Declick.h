@@ -11,6 +11,7 @@ namespace frakle::engine {
 
 struct DeclickStage {
     static constexpr int32_t kTailSize = 16384;
+    static constexpr int32_t kLongestFade = 1 << 30;
 
     float previous[2] = {0.0f, 0.0f};
     std::array<std::array<float, kTailSize>, 2> tail{};
@@ -28,7 +29,8 @@ struct DeclickStage {
                     const double jump = std::fabs((static_cast<double>(x[c]) + 1.0) -
                                                   (static_cast<double>(previous[c]) + 1.0));
                     const double len = std::floor(jump * 0.5 * w);
-                    fadeLength[c] = len >= kTailSize ? kTailSize : static_cast<int32_t>(len);
+                    // Long fades for big jumps: only a length no int32 holds is cut short.
+                    fadeLength[c] = len >= kLongestFade ? kLongestFade : static_cast<int32_t>(len);
                     fadeReciprocal[c] =
                         fadeLength[c] > 0 ? 1.0f / static_cast<float>(fadeLength[c]) : 0.0f;
                 }

@@ -55,7 +55,8 @@ void TEngine::updateTiming() {
     samplesPerStep_ = std::max(1, nearest(exactSamplesPerStep_));
     sequenceLength_ = nearest(stepCount() * exactSamplesPerStep_);
     sequenceLength_ = std::clamp(sequenceLength_, 1, std::max(1, historyCapacity_));
-    stepLength_ = std::min(eventLength(stepIndex()), sequenceLength_);
+    // The running event keeps the length of the step it started on (a tied step has none).
+    stepLength_ = std::min(eventLength(eventStep_), sequenceLength_);
     samplesPerBeat_ = nearest(rate * 60.0 / bpm);
     samplesPerStepCopy_ = nearest(rate * 60.0 / bpm / 4.0);
     if (sequenceLength_ < samplesPerBeat_) {
@@ -157,14 +158,14 @@ void TEngine::applyBlockTiming(const BlockTiming &timing) {
         for (EffectState &effect : effects_) {
             effect.filter.SetSampleRate(rate);
         }
-        updateTiming();
         updateStepLengths();
+        updateTiming();
     }
     if (newTempo != tempo()) {
         resync_ = true;
         tempo_.store(newTempo, std::memory_order_relaxed);
-        updateTiming();
         updateStepLengths();
+        updateTiming();
         stepDelay_.SetTempo(newTempo);
         globalDelay_.SetTempo(newTempo);
     }
@@ -378,6 +379,11 @@ void TEngine::runSlot(int32_t e, bool globalSlot, float *cur, const float *delay
     if (e != kDelay) {
         effects::EffectContext c = context(globalSlot);
         c.recompute = &effects_[static_cast<size_t>(e)].recompute;
+        c.readParams = [](const void *owner, int32_t effect) {
+            return static_cast<const TEngine *>(owner)->effectParams(effect);
+        };
+        c.paramsOwner = this;
+        c.effect = e;
         const effects::EffectParams p = effectParams(e);
         const effects::StereoSample x{cur[0], cur[1]};
         effects::StereoSample y = x;

@@ -123,7 +123,12 @@ public:
     int32_t stepCount() const { return stepCount_.load(std::memory_order_relaxed); }
 
     bool patternReady() const { return patternReady_.load(std::memory_order_relaxed); }
-    void clearPatternReady() { patternReady_.store(false, std::memory_order_relaxed); }
+    // Claims the pattern switch: true for exactly one caller until the step lengths are ready
+    // again, however many threads ask at once.
+    bool takePatternReady() {
+        bool ready = true;
+        return patternReady_.compare_exchange_strong(ready, false, std::memory_order_relaxed);
+    }
 
     void setIgnoreTransport(bool on) { ignoreTransport_.store(on, std::memory_order_relaxed); }
     bool ignoreTransport() const { return ignoreTransport_.load(std::memory_order_relaxed); }

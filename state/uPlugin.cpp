@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace frakle::state {
 
@@ -99,8 +100,7 @@ void APlugin::setParameter(int32_t index, float value) {
         break;
     case ParamKind::PatternSelector:
         // A value arriving while another thread's switch is still under way is dropped.
-        if (engine_.patternReady()) {
-            engine_.clearPatternReady();
+        if (engine_.takePatternReady()) {
             const int32_t p =
                 std::clamp(static_cast<int32_t>(std::floor(value * 15.0)), 0, kNumPatterns - 1);
             Store(rec.currentPattern, static_cast<uint8_t>(p));
@@ -146,16 +146,16 @@ void APlugin::applyEffectParameter(int32_t index, float value) {
             .effectState(index == 6    ? engine::kRetrigger
                          : index == 22 ? engine::kReverser
                                        : engine::kStretcher)
-            .recompute.store(true, std::memory_order_relaxed);
+            .recompute.store(true, std::memory_order_release);
         return;
     case 7: // "RevLeft": "RevRight" follows it up
-        engine_.effectState(engine::kReverser).recompute.store(true, std::memory_order_relaxed);
+        engine_.effectState(engine::kReverser).recompute.store(true, std::memory_order_release);
         if (value > Load(rec.effects[engine::kReverser].param2)) {
             setParameterAutomated(8, value);
         }
         return;
     case 8: // "RevRight": "RevLeft" follows it down
-        engine_.effectState(engine::kReverser).recompute.store(true, std::memory_order_relaxed);
+        engine_.effectState(engine::kReverser).recompute.store(true, std::memory_order_release);
         if (value < Load(rec.effects[engine::kReverser].param1)) {
             setParameterAutomated(7, value);
         }
@@ -468,12 +468,17 @@ void APlugin::programLoad() {
         setParameterAutomated(index, value);
     }
     applyQModes();
+    GetIgnoreTransport(); // the engine runs free or follows the host as the program says
     requestEditor(kRefreshAll);
-    if (loadedSolo_ >= 0) {
-        solo(loadedSolo_, true);
+    // The solo and global effect a chunk load brought serve that load only: a later program
+    // load (hosts send effSetProgram freely) keeps what the pattern and the user have now.
+    const int32_t loadedSolo = std::exchange(loadedSolo_, -1);
+    const int32_t loadedGlobal = std::exchange(loadedGlobal_, -1);
+    if (loadedSolo >= 0) {
+        solo(loadedSolo, true);
     }
-    if (loadedGlobal_ >= 0) {
-        global(loadedGlobal_, true);
+    if (loadedGlobal >= 0) {
+        global(loadedGlobal, true);
     }
 }
 

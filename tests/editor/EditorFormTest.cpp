@@ -224,6 +224,18 @@ TEST_F(EditorForm, RightClickArmsLearnAndASecondDisarms) {
     click(speed, gui::TMouseButton::Right);
     EXPECT_EQ(plugin_.GetMidiLearnTarget(), -1);
     EXPECT_EQ(plugin_.record().ccMap[20], -1);
+
+    // A learn finished by MIDI, then another control armed before the next idle: that one
+    // stays armed and keeps its marker.
+    click(speed, gui::TMouseButton::Right);
+    plugin_.processEvents(&cc, 1);
+    gui::TDIBKnob *length = form_->knob(46);
+    const gui::TRect r = length->absoluteRect();
+    window_->mouseDown(gui::TMouseButton::Right, r.x + 1, r.y + 1);
+    window_->mouseUp(gui::TMouseButton::Right, r.x + 1, r.y + 1);
+    form_->idle();
+    EXPECT_EQ(plugin_.GetMidiLearnTarget(), 46);
+    EXPECT_EQ(form_->learnMarker(0)->left(), length->left() - 1);
 }
 
 TEST_F(EditorForm, ClosingMidDragAndReopening) {

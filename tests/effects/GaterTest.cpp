@@ -52,6 +52,12 @@ TEST(Gater, ShortestOpenPartRampsOverDAndTheNextSliceFadesIn) {
     EXPECT_FLOAT_EQ(out[next + 96].left, 0.625f);
     EXPECT_EQ(out[next + 192].left, 1.0f);
 
+    // The jump is measured in double: closed at 2^-25, the jump of 1 − 2^-25 fades over
+    // floor(255.99…) = 255 samples, where a 32-bit difference (1.0) would give 256.
+    out = gate(bench.c, params(0.0f, 0.0f, 0x1p-25f), {1.0f, 1.0f}, next + 300);
+    EXPECT_EQ(out[next].left, 0x1p-25f);
+    EXPECT_EQ(out[next + 255].left, 1.0f);
+
     // The mix blends the gated sample with the dry one.
     EXPECT_FLOAT_EQ(gate(bench.c, params(0.0f, 0.0f, 0.0f, 0.25f), {1.0f, 1.0f}, 5000)[4999].left,
                     0.75f);

@@ -197,6 +197,22 @@ void ExpectReadsInsideHistory(std::initializer_list<EffectParams> params, Start 
     }
 }
 
+// Far into a long history (384 kHz, a slow tempo: indices beyond 2^22) the slowing head still
+// moves by fractions of a sample and plays what the same event plays near the history start.
+TEST(TapeStop, SlowHeadKeepsItsFractionFarIntoTheHistory) {
+    constexpr int32_t kFar = 4500000;
+    const auto play = [](int32_t start) {
+        EffectBench b(kFar + 10000);
+        b.c.sequenceLength = kFar + 9000;
+        return Play(b, Tape(1.0f, 0.0f, 0.0f), 3000, start, [](int i) { return float(i); });
+    };
+    const auto near = play(1000);
+    const auto far = play(kFar);
+    for (size_t i = 0; i < near.size(); ++i) {
+        ASSERT_NEAR(far[i], near[i], 0.01f) << i;
+    }
+}
+
 TEST(TapeStop, StaysInsideTheHistoryAtExtremeRatesAndPositions) {
     ExpectReadsInsideHistory<TapeStopState>(
         {Tape(0.0f, 0.0f, 0.0f), Tape(1.0f, 0.0f, 1.0f), Tape(0.7f, 0.3f, 0.4f)}, TapeStopStart,

@@ -1,10 +1,12 @@
 // The shaping stages shared by effect outputs and the master bus, and the smoothing rule.
 #include "engine/OutputStage.h"
 #include "dsp/uFilterRBF2.h"
+#include "engine/Declick.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <utility>
 
 namespace frakle::engine {
@@ -56,6 +58,21 @@ TEST(OutputStage, SlewToReachesTargetWithoutOvershoot) {
     }
     EXPECT_EQ(dsp::SlewTo(0.01f, 0.5f, 0.495f), 0.5f); // a short last step lands on the target
     EXPECT_EQ(dsp::SlewTo(0.01f, 0.5f, 0.505f), 0.5f);
+}
+
+// The jump de-click fades over jump × w / 2 samples however big the jump: 200 at the default
+// window of 256 fades over 25,600 samples, not a length cut to the tail's size.
+TEST(JumpDeclick, FadeLengthGrowsWithTheJumpBeyondTheTailSize) {
+    auto stage = std::make_unique<DeclickStage>();
+    float x[2] = {-100.0f, -0.5f};
+    for (int p = 0; p < 256; ++p) {
+        stage->process(x, 256 + p, 512, 256, true); // the last 256 samples of an event
+    }
+    x[0] = 100.0f;
+    x[1] = 0.5f;
+    stage->process(x, 0, 512, 256, true); // the next event starts 200 (and 1) away
+    EXPECT_EQ(stage->fadeLength[0], 25600);
+    EXPECT_EQ(stage->fadeLength[1], 128);
 }
 
 } // namespace

@@ -80,6 +80,15 @@ TEST_F(RenderTest, RendersThroughFrakleByDefault) {
     input(44100);
     const WavData output = renderOk({"--bpm", "128", "--start-beat", "4"});
     EXPECT_EQ(output.frames(), 44100u);
+    // The same render gives the same file, byte for byte: no chunk carries the time of writing.
+    const auto bytesOf = [](const std::string &file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string first = bytesOf(out());
+    EXPECT_EQ(first.find("PEAK"), std::string::npos);
+    renderOk({"--bpm", "128", "--start-beat", "4"});
+    EXPECT_EQ(bytesOf(out()), first);
     ASSERT_EQ(output.channels.size(), 2u);
     for (const auto &channel : output.channels) {
         for (const float sample : channel) {

@@ -114,6 +114,8 @@ void writeWav(const std::filesystem::path &path, const Audio &audio, const std::
     }
     // Float files keep their values as they are; PCM is clipped rather than wrapped.
     sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // No PEAK chunk: it carries the time of writing, and the same render must give the same file.
+    sf_command(file.get(), SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
     const size_t channels = audio.channels.size();
     const size_t frames = audio.frames();
     std::vector<float> interleaved(frames * channels);
