@@ -194,54 +194,6 @@ TEST(TestHostWithProbe, ProcessReplacesOrAccumulates) {
     EXPECT_THROW(host.processSignal({left, right}, 0), HostError);
 }
 
-TEST(TestHostWithProbe, SendsMidiAndSysex) {
-    TestHost host(kProbePath);
-    EXPECT_EQ(host.canDo("receiveVstMidiEvent"), 1);
-    std::vector<MidiMessage> messages;
-    for (uint8_t note = 60; note < 65; ++note) {
-        messages.push_back({note, {0x90, note, 100}});
-    }
-    messages.push_back({77, {0x80, 64, 0}});
-    EXPECT_EQ(host.sendMidi(messages), 1);
-    const probe::ProbeLog &log = logOf(host);
-    EXPECT_EQ(log.midiEvents, 6);
-    EXPECT_EQ(log.badEvents, 0);
-    EXPECT_EQ(log.lastDeltaFrames, 77);
-    EXPECT_EQ(log.lastMidi[0], 0x80);
-    EXPECT_EQ(log.lastMidi[1], 64);
-
-    char dump[] = {'\xf0', 0x7d, 0x01, 0x02, 0x03, '\xf7'};
-    vst2::VstMidiSysexEvent sysex{};
-    sysex.type = vst2::kVstSysExType;
-    sysex.byteSize = sizeof sysex;
-    sysex.dumpBytes = sizeof dump;
-    sysex.sysexDump = dump;
-    vst2::VstEvent *events[] = {reinterpret_cast<vst2::VstEvent *>(&sysex)};
-    host.sendEvents(events);
-    EXPECT_EQ(log.sysexBytes, 6);
-    EXPECT_EQ(host.sendMidi({}), 1);
-}
-
-TEST(TestHostWithProbe, ChunksAndProgramsRoundTrip) {
-    TestHost host(kProbePath);
-    host.setParameter(0, 0.25f);
-    const std::vector<uint8_t> chunk = host.getChunk(ChunkKind::Preset);
-    ASSERT_FALSE(chunk.empty());
-    host.setParameter(0, 0.9f);
-    EXPECT_EQ(host.setChunk(chunk, ChunkKind::Preset), 1);
-    EXPECT_EQ(host.getParameter(0), 0.25f);
-    const std::vector<uint8_t> garbage{1, 2, 3};
-    EXPECT_EQ(host.setChunk(garbage, ChunkKind::Preset), 0);
-    EXPECT_EQ(host.setChunk(chunk, ChunkKind::Bank), 0);
-
-    host.setProgramName("A name longer than twenty-four characters");
-    EXPECT_EQ(host.programName(), "A name longer than twent");
-    EXPECT_EQ(host.paramName(3), "Spare");
-    EXPECT_EQ(host.effectName(), "Probe");
-    EXPECT_FALSE(host.inputProperties(0).has_value());
-    EXPECT_FALSE(host.editorRect().has_value());
-}
-
 TEST(TestHostWithProbe, ClosesEachEffectExactlyOnce) {
     const int before = probeCloses();
     { TestHost host(kProbePath); }
