@@ -78,6 +78,13 @@ TEST_F(PatternEditing, LengthShiftAndTemplates) {
     click(TMouseButton::Middle, lengthX + 5);
     click(TMouseButton::Middle, lengthX + 5); // stays at 4
     EXPECT_EQ(plugin_.engine().stepCount(), 4);
+    click(TMouseButton::Right, lengthX + 21); // right of the middle: up
+    click(TMouseButton::Right, lengthX + 20); // on it: down
+    EXPECT_EQ(plugin_.GetLength(), 4);
+    click(TMouseButton::Right, lengthX + 21);
+    EXPECT_EQ(plugin_.GetLength(), 5);
+    click(TMouseButton::Middle, lengthX + 20);
+    EXPECT_EQ(plugin_.GetLength(), 4);
     click(TMouseButton::Left, lengthX + 5, shiftY); // rotate left, then right again
     EXPECT_EQ(codes().substr(0, 8), "04020600");
     click(TMouseButton::Left, lengthX + 30, shiftY);

@@ -96,6 +96,19 @@ TEST(Modulator, CarrierFrequencyChangesOnlyAtUpdates) {
     EXPECT_NE(late[2757].left, steady[2757].left);
 }
 
+// Every event start takes a new carrier from the input at its first sample, wherever the update
+// interval stood.
+TEST(Modulator, EventStartUpdatesTheCarrierAtOnce) {
+    EffectBench b;
+    ModulatorState s;
+    const EffectParams p = Mod(0.0f, 0.0f, 0.0f, 1.0f, 1.0f); // an update every 2756 samples
+    Modulate(b, s, p, 100, [](int) { return 0.01f; });
+    EXPECT_FLOAT_EQ(s.frequency, 100.0f); // (0.01 + 0.01) × 5000 Hz
+    ModulatorStart(s, b.c, {0.2f, 0.2f});
+    Modulate(b, s, p, 1, [](int) { return 0.2f; });
+    EXPECT_FLOAT_EQ(s.frequency, 2000.0f);
+}
+
 TEST(Modulator, PhaseRunsOnInTheStepSlotAndRestartsInTheGlobalSlot) {
     EffectBench b;
     const EffectParams p = Mod(0.1f, 1.0f, 0.0f, 0.0f, 1.0f);

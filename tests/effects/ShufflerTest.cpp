@@ -156,5 +156,24 @@ TEST(Shuffler, FadesJumpsPerChannel) {
     }
 }
 
+// Below full mix the block read from the past is blended with the live input.
+TEST(Shuffler, MixBlendsTheBlockWithTheLiveInput) {
+    EffectBench bench;
+    for (size_t i = 0; i < bench.left.size(); ++i) {
+        bench.left[i] = bench.right[i] = static_cast<float>(i / kIndexScale);
+    }
+    bench.c.jumpLimit = 1;
+    bench.c.patternPosition = 2078; // in the cell that starts at 1378
+    EffectParams p = Shuffle(0.5f, 0, 1, 0);
+    p.mix = 0.25f;
+    ShufflerState s;
+    ShufflerStart(s, bench.c, {0.5f, 0.5f});
+    for (int i = 0; i < 10; ++i) {
+        const StereoSample y = ShufflerProcess(s, bench.c, {0.5f, 0.5f}, p);
+        ASSERT_FLOAT_EQ(y.left, 0.25f * bench.left[static_cast<size_t>(1378 + i)] + 0.375f) << i;
+        bench.advance();
+    }
+}
+
 } // namespace
 } // namespace frakle::effects

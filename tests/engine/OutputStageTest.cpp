@@ -1,6 +1,7 @@
 // The shaping stages shared by effect outputs and the master bus, and the smoothing rule.
 #include "engine/OutputStage.h"
 #include "dsp/uFilterRBF2.h"
+#include "engine/Engine.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,25 @@ TEST(OutputStage, SlewToReachesTargetWithoutOvershoot) {
     }
     EXPECT_EQ(dsp::SlewTo(0.01f, 0.5f, 0.495f), 0.5f); // a short last step lands on the target
     EXPECT_EQ(dsp::SlewTo(0.01f, 0.5f, 0.505f), 0.5f);
+}
+
+// An effect's mix blends its panned (and filtered) signal with the wet one as the effect gave it:
+// hard left empties the right channel of the first only.
+TEST(OutputStage, EffectMixBlendsThePannedSignalWithTheWetOne) {
+    state::TProgramRecord record = state::MakeDefaultRecord();
+    dsp::TRandom random;
+    TEngine engine(record, random);
+    record.effects[2].pan = 0.0f;
+    record.effects[2].volume = 0.5f; // gain 1
+    float out[2] = {};
+    for (const auto &[mix, right] : {std::pair{1.0f, 0.0f}, {0.25f, 0.75f * 0.8f}, {0.0f, 0.8f}}) {
+        record.effects[2].mix = mix;
+        for (int i = 0; i < 300; ++i) { // the settings glide in
+            engine.OutputStage(2, out, 0.4f, 0.8f);
+        }
+        EXPECT_FLOAT_EQ(out[0], 0.4f) << "mix " << mix;
+        EXPECT_FLOAT_EQ(out[1], right) << "mix " << mix;
+    }
 }
 
 } // namespace
