@@ -11,20 +11,6 @@ namespace {
 using HelpAndHeader = EditorFixture;
 std::string tip(TPluginEditorWindow &form) { return form.tipLine()->caption(); }
 
-TEST(HelpTexts, LookUpByTag) {
-    EXPECT_EQ(HelpText(13), "Master output volume level.");
-    EXPECT_EQ(HelpText(36), "The phase difference between the left and right channels. (Hint: "
-                            "0\u00B0 - 90\u00B0 creates a nice stereo effect)");
-    EXPECT_EQ(HelpText(1010), "Solo this effect. While solo'd no other effect will be triggered by "
-                              "the sequencer. (This setting is saved with the current sequencer "
-                              "pattern)");
-    // A shared text by its last tag, and neighbours without a text.
-    EXPECT_EQ(HelpText(4009), "Set this as the chosen effect.");
-    for (int32_t tag : {-1, 0, 3, 181, 2009, 4010}) {
-        EXPECT_TRUE(HelpText(tag).empty()) << tag;
-    }
-}
-
 TEST_F(HelpAndHeader, TheHelpLineChangesOnlyBetweenTags) {
     open();
     EXPECT_EQ(tip(*form_), "");

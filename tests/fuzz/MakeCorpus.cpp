@@ -57,26 +57,24 @@ private:
     std::vector<uint8_t> bytes_;
 };
 
+// Writes DIR/<target>/<name> and counts the files.
 class Writer {
 public:
     explicit Writer(std::filesystem::path root) : root_(std::move(root)) {}
-
     void write(const char *target, const char *name, const std::vector<uint8_t> &bytes) {
-        const std::filesystem::path dir = root_ / target;
-        std::filesystem::create_directories(dir);
-        std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
+        std::filesystem::create_directories(root_ / target);
+        std::ofstream out(root_ / target / name, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char *>(bytes.data()),
                   static_cast<std::streamsize>(bytes.size()));
         if (!out) {
-            fail("cannot write " + (dir / name).string());
+            fail("cannot write " + (root_ / target / name).string());
         }
-        ++count_;
+        ++count;
     }
-    int count() const { return count_; }
+    int count = 0;
 
 private:
     std::filesystem::path root_;
-    int count_ = 0;
 };
 
 void chunkSeeds(Writer &out, const std::vector<uint8_t> &preset, const std::vector<uint8_t> &bank) {
@@ -350,6 +348,6 @@ int main(int argc, char **argv) {
     eventsSeeds(out);
     paramsSeeds(out);
     dispatcherSeeds(out);
-    std::printf("%d seed files written to %s\n", out.count(), argv[1]);
+    std::printf("%d seed files written to %s\n", out.count, argv[1]);
     return 0;
 }

@@ -1,6 +1,6 @@
 // The filmstrip knob driven as a user drives it, through a headless window: drags with the cursor
-// hidden and held in place, buttons, keys and the frame it draws. (The wheel, horizontal knobs and
-// the middle-click reset are driven in the X11 window and editor tests.)
+// hidden and held in place, buttons, keys, the wheel and the frame it draws. (Horizontal knobs
+// and the middle-click reset are driven in the editor tests.)
 #include "tests/gui/HeadlessScene.h"
 
 #include <gtest/gtest.h>
@@ -164,6 +164,14 @@ TEST_F(KnobTest, KeysTurnTheKnobClickedLast) {
     ui.idle();
     EXPECT_EQ(second.position(), 0);
     EXPECT_EQ(changes, (std::vector<int32_t>{0}));
+    // The wheel turns the knob under the pointer, whatever has the focus.
+    for (const int32_t notches : {1, 1, -1}) {
+        ui.window.wheel(210, 110, notches);
+    }
+    ui.window.wheel(400, 400, 1); // over nothing
+    ui.idle();
+    EXPECT_EQ(second.position(), 1);
+    EXPECT_EQ(changes, (std::vector<int32_t>{0, 1, 2, 1}));
 }
 
 TEST_F(KnobTest, DrawsFrameOfPositionTimesFramesOverRange) {
