@@ -1,56 +1,17 @@
 // The editor form on a headless window, driven the way a user drives it: what it shows after
 // opening, how knobs, selectors and switches reach the plug-in, the value texts, and the
 // refresh from the program on idle calls.
+#include "EditorTestSupport.h"
 #include "editor/Skin.h"
-#include "editor/uEditor.h"
-#include "gui/HeadlessWindow.h"
-#include "state/ParameterTable.h"
-#include "state/uPlugin.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <vector>
-
-namespace frakle::editor {
+namespace frakle::editor::test {
 namespace {
 
-struct Sent {
-    int32_t index;
-    float value;
-};
-std::vector<Sent> &sent() {
-    static std::vector<Sent> list;
-    return list;
-}
-
-intptr_t host(vst2::AEffect *, int32_t opcode, int32_t index, intptr_t, void *, float opt) {
-    if (opcode == vst2::audioMasterVersion) {
-        return 2400;
-    }
-    if (opcode == vst2::audioMasterAutomate) {
-        sent().push_back({index, opt});
-    }
-    return 0;
-}
-
-class EditorForm : public ::testing::Test {
+class EditorForm : public EditorFixture {
 protected:
-    EditorForm() : plugin_(&host) {}
-
-    // Opens the editor the way the wrapper does: a window, then the plug-in.
-    void open() {
-        auto window = std::make_unique<gui::THeadlessWindow>(844, 626);
-        window_ = window.get();
-        form_ = std::make_unique<TPluginEditorWindow>(std::move(window));
-        form_->connect(&plugin_);
-        sent().clear();
-    }
     void pattern(std::vector<uint8_t> codes) {
         state::TProgramRecord &rec = plugin_.record();
-        for (size_t i = 0; i < codes.size(); ++i) {
-            rec.patternSteps[0][i] = codes[i];
-        }
+        std::copy(codes.begin(), codes.end(), rec.patternSteps[0]);
         rec.stepCount = static_cast<int8_t>(codes.size());
     }
     std::vector<int32_t> stepImages(int32_t count) {
@@ -60,22 +21,6 @@ protected:
         }
         return images;
     }
-    // A click on a control, in window coordinates.
-    void click(gui::TControl *control, gui::TMouseButton button, int32_t dx = 1, int32_t dy = 1) {
-        const gui::TRect r = control->absoluteRect();
-        window_->mouseDown(button, r.x + dx, r.y + dy);
-        window_->mouseUp(button, r.x + dx, r.y + dy);
-        form_->idle();
-    }
-    std::string text(int32_t tag) { return form_->display(tag)->caption(); }
-    float record(int32_t index) {
-        return state::FloatAt(plugin_.record(),
-                              state::kParamTable[static_cast<size_t>(index)].recordOffset);
-    }
-
-    state::APlugin plugin_;
-    gui::THeadlessWindow *window_ = nullptr;
-    std::unique_ptr<TPluginEditorWindow> form_;
 };
 
 TEST_F(EditorForm, OpensShowingTheProgram) {
@@ -109,11 +54,11 @@ TEST_F(EditorForm, DraggingAKnobSendsItsValue) {
     open();
     gui::TDIBKnob *seed = form_->knob(1); // "RandSeed", at 0
     const gui::TRect r = seed->absoluteRect();
-    window_->mouseDown(gui::TMouseButton::Left, r.x + 5, r.y + 5);
+    window_->mouseDown(TMouseButton::Left, r.x + 5, r.y + 5);
     for (int i = 0; i < 9; ++i) {
         window_->mouseMoveBy(0, -10);
     }
-    window_->mouseUp(gui::TMouseButton::Left);
+    window_->mouseUp(TMouseButton::Left);
     form_->idle();
     EXPECT_EQ(seed->position(), 90);
     ASSERT_FALSE(sent().empty());
@@ -127,12 +72,12 @@ TEST_F(EditorForm, MiddleClickReturnsAKnobToItsDefault) {
     plugin_.setParameter(4, 0.9f);
     plugin_.setParameter(37, 0.1f);
     open();
-    click(form_->knob(34), gui::TMouseButton::Middle);
+    click(form_->knob(34), TMouseButton::Middle);
     EXPECT_EQ(form_->knob(34)->position(), 108);
     EXPECT_EQ(record(4), 0.025f);
     EXPECT_EQ(text(34), "125 Hz");
     EXPECT_EQ(form_->noteDisplay()->caption(), "B 2");
-    click(form_->knob(16), gui::TMouseButton::Middle);
+    click(form_->knob(16), TMouseButton::Middle);
     EXPECT_EQ(form_->knob(16)->position(), 100);
     EXPECT_EQ(record(37), 0.5f);
 }
@@ -166,25 +111,25 @@ TEST_F(EditorForm, SelectorsAndSwitches) {
     open();
     // Clipping: none → soft → hard → none.
     for (int expected : {2, 3, 1}) {
-        click(form_->clippingIcon(), gui::TMouseButton::Left);
+        click(form_->clippingIcon(), TMouseButton::Left);
         EXPECT_EQ(plugin_.GetClippingMode(), expected);
         EXPECT_EQ(form_->clippingIcon()->index(), expected - 1);
     }
     // Q mode of the retrigger's filter: B, then back to A.
-    click(form_->filterMode(3), gui::TMouseButton::Left);
+    click(form_->filterMode(3), TMouseButton::Left);
     EXPECT_EQ(plugin_.GetFilterMode(3), 1);
-    click(form_->filterMode(3), gui::TMouseButton::Left);
+    click(form_->filterMode(3), TMouseButton::Left);
     EXPECT_EQ(plugin_.GetFilterMode(3), 0);
     EXPECT_EQ(form_->filterMode(3)->index(), kFilterModeA);
     // The master filter type: the third cell is highpass.
-    click(form_->filterType(0), gui::TMouseButton::Left, 2 * 17 + 3);
+    click(form_->filterType(0), TMouseButton::Left, 2 * 17 + 3);
     EXPECT_EQ(record(32), 0.5f);
     EXPECT_EQ(form_->filterType(0)->index(), 2);
     // Solo on, then the same effect as global clears the solo.
-    click(form_->soloSwitch(4), gui::TMouseButton::Left);
+    click(form_->soloSwitch(4), TMouseButton::Left);
     EXPECT_EQ(plugin_.GetPatternSolo(), 4);
     EXPECT_EQ(form_->soloSwitch(4)->index(), kMiscSoloOn);
-    click(form_->globalSwitch(4), gui::TMouseButton::Left);
+    click(form_->globalSwitch(4), TMouseButton::Left);
     EXPECT_EQ(plugin_.GetPatternGlobal(), 4);
     EXPECT_EQ(form_->soloSwitch(4)->index(), kMiscSoloOff);
     EXPECT_EQ(form_->globalSwitch(4)->index(), kMiscMasterEffectOn);
@@ -212,7 +157,7 @@ TEST_F(EditorForm, RefreshFollowsTheHostWithoutSendingBack) {
 TEST_F(EditorForm, RightClickArmsLearnAndASecondDisarms) {
     open();
     gui::TDIBKnob *speed = form_->knob(45);
-    click(speed, gui::TMouseButton::Right);
+    click(speed, TMouseButton::Right);
     EXPECT_EQ(plugin_.GetMidiLearnTarget(), 45);
     EXPECT_EQ(form_->learnMarker(0)->left(), speed->left() - 1);
     const host::MidiMessage cc{0, {0xB0, 20, 127}};
@@ -220,8 +165,8 @@ TEST_F(EditorForm, RightClickArmsLearnAndASecondDisarms) {
     form_->idle(); // the learn finished on the MIDI thread: the marker goes at this idle
     EXPECT_EQ(form_->learnMarker(0)->left(), -100);
     EXPECT_EQ(plugin_.record().ccMap[20], 6);
-    click(speed, gui::TMouseButton::Right);
-    click(speed, gui::TMouseButton::Right);
+    click(speed, TMouseButton::Right);
+    click(speed, TMouseButton::Right);
     EXPECT_EQ(plugin_.GetMidiLearnTarget(), -1);
     EXPECT_EQ(plugin_.record().ccMap[20], -1);
 
@@ -241,7 +186,7 @@ TEST_F(EditorForm, RightClickArmsLearnAndASecondDisarms) {
 TEST_F(EditorForm, ClosingMidDragAndReopening) {
     open();
     const gui::TRect r = form_->knob(1)->absoluteRect();
-    window_->mouseDown(gui::TMouseButton::Left, r.x + 5, r.y + 5);
+    window_->mouseDown(TMouseButton::Left, r.x + 5, r.y + 5);
     window_->mouseMoveBy(0, -20);
     form_->idle();
     form_.reset(); // the host closes the editor while the button is still held
@@ -251,15 +196,5 @@ TEST_F(EditorForm, ClosingMidDragAndReopening) {
     EXPECT_TRUE(plugin_.editorOpen());
 }
 
-TEST_F(EditorForm, Screenshot) {
-    pattern({2, 0, 0, 5, 1, 3, 0, 11, 1, 0, 0, 0, 6, 7, 8, 9, 1, 0, 10, 4});
-    plugin_.setParameter(104, 1.0f); // a solo
-    plugin_.setParameter(115, 1.0f); // a global
-    open();
-    form_->idle();
-    const char *path = std::getenv("FRAKLE_EDITOR_SHOT");
-    EXPECT_TRUE(window_->savePng(path != nullptr ? path : "/tmp/frakle-editor.png"));
-}
-
 } // namespace
-} // namespace frakle::editor
+} // namespace frakle::editor::test

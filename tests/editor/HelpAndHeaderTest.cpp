@@ -1,137 +1,60 @@
 // The help line, the about box, the header's MIDI and transport switches and the effects' init
 // and randomise buttons, driven with the mouse on a headless window.
+#include "EditorTestSupport.h"
 #include "editor/HelpTexts.h"
-#include "editor/uEditor.h"
-#include "gui/HeadlessWindow.h"
-#include "state/ParameterTable.h"
-#include "state/uPlugin.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <utility>
-#include <vector>
 
-namespace frakle::editor {
+namespace frakle::editor::test {
 namespace {
 
-using gui::TMouseButton;
-
-std::vector<int32_t> &automated() {
-    static std::vector<int32_t> list;
-    return list;
-}
-
-intptr_t host(vst2::AEffect *, int32_t opcode, int32_t index, intptr_t, void *, float) {
-    if (opcode == vst2::audioMasterVersion) {
-        return 2400;
-    }
-    if (opcode == vst2::audioMasterAutomate) {
-        automated().push_back(index);
-    }
-    return 0;
-}
-
-double fixedClock() { return 25569.0 + 1000.0 / 864000.0; }
-
-class HelpAndHeader : public ::testing::Test {
-protected:
-    HelpAndHeader() : plugin_(&host) { plugin_.setWallClock(fixedClock); }
-
-    void open() {
-        auto window = std::make_unique<gui::THeadlessWindow>(844, 626);
-        window_ = window.get();
-        form_ = std::make_unique<TPluginEditorWindow>(std::move(window));
-        form_->connect(&plugin_);
-        automated().clear();
-    }
-    // The pointer moves to a point of a control, or of the window.
-    void hover(const gui::TControl *control, int32_t dx = 2, int32_t dy = 2) {
-        const gui::TRect r = control->absoluteRect();
-        point(r.x + dx, r.y + dy);
-    }
-    void point(int32_t x, int32_t y) {
-        window_->mouseMove(x, y);
-        form_->idle();
-    }
-    void click(const gui::TControl *control, TMouseButton button) {
-        const gui::TRect r = control->absoluteRect();
-        window_->mouseDown(button, r.x + 1, r.y + 1);
-        window_->mouseUp(button, r.x + 1, r.y + 1);
-        form_->idle();
-    }
-    std::string tip() const { return form_->tipLine()->caption(); }
-    float record(int32_t index) {
-        return state::FloatAt(plugin_.record(),
-                              state::kParamTable[static_cast<size_t>(index)].recordOffset);
-    }
-    static bool wasAutomated(int32_t index) {
-        return std::count(automated().begin(), automated().end(), index) > 0;
-    }
-
-    state::APlugin plugin_;
-    gui::THeadlessWindow *window_ = nullptr;
-    std::unique_ptr<TPluginEditorWindow> form_;
-};
-
-TEST(HelpTexts, LookUpByTag) {
-    EXPECT_EQ(HelpText(13), "Master output volume level.");
-    EXPECT_EQ(HelpText(36), "The phase difference between the left and right channels. (Hint: "
-                            "0\u00B0 - 90\u00B0 creates a nice stereo effect)");
-    EXPECT_EQ(HelpText(1010), "Solo this effect. While solo'd no other effect will be triggered by "
-                              "the sequencer. (This setting is saved with the current sequencer "
-                              "pattern)");
-    // A shared text by its last tag, and neighbours without a text.
-    EXPECT_EQ(HelpText(4009), "Set this as the chosen effect.");
-    for (int32_t tag : {-1, 0, 3, 181, 2009, 4010}) {
-        EXPECT_TRUE(HelpText(tag).empty()) << tag;
-    }
-}
+using HelpAndHeader = EditorFixture;
+std::string tip(TPluginEditorWindow &form) { return form.tipLine()->caption(); }
 
 TEST_F(HelpAndHeader, TheHelpLineChangesOnlyBetweenTags) {
     open();
-    EXPECT_EQ(tip(), "");
+    EXPECT_EQ(tip(*form_), "");
     hover(form_->knob(13));
-    EXPECT_EQ(tip(), "Master output volume level.");
+    EXPECT_EQ(tip(*form_), "Master output volume level.");
     hover(form_->knob(12));
-    EXPECT_EQ(tip(), "Master output dry/wet mix level.");
+    EXPECT_EQ(tip(*form_), "Master output dry/wet mix level.");
     // Within one control the line is not written again.
     form_->tipLine()->setCaption("unchanged");
     hover(form_->knob(12), 20, 20);
-    EXPECT_EQ(tip(), "unchanged");
+    EXPECT_EQ(tip(*form_), "unchanged");
     hover(form_->knob(13));
-    EXPECT_EQ(tip(), "Master output volume level.");
+    EXPECT_EQ(tip(*form_), "Master output volume level.");
 
     // The solo switches share one text, as do the global ones; their own tags are column numbers.
     hover(form_->soloSwitch(0));
-    EXPECT_EQ(tip(), HelpText(kTipSolo));
+    EXPECT_EQ(tip(*form_), HelpText(kTipSolo));
     form_->tipLine()->setCaption("unchanged");
     hover(form_->soloSwitch(5));
-    EXPECT_EQ(tip(), "unchanged");
+    EXPECT_EQ(tip(*form_), "unchanged");
     hover(form_->globalSwitch(5));
-    EXPECT_EQ(tip(), HelpText(kTipGlobal));
+    EXPECT_EQ(tip(*form_), HelpText(kTipGlobal));
 
     // A value label keeps the line; the bare background clears it.
     hover(form_->display(45));
-    EXPECT_EQ(tip(), HelpText(kTipGlobal));
+    EXPECT_EQ(tip(*form_), HelpText(kTipGlobal));
     ASSERT_EQ(form_->scene().root().controlAt(400, 100),
               form_->scene().root().children().front().get());
     point(400, 100);
-    EXPECT_EQ(tip(), "");
+    EXPECT_EQ(tip(*form_), "");
     hover(form_->globalSwitch(5)); // the same control again after a clear
-    EXPECT_EQ(tip(), HelpText(kTipGlobal));
+    EXPECT_EQ(tip(*form_), HelpText(kTipGlobal));
 
     // Controls that are not knobs.
     hover(form_->stepImage(20), 5, 5);
-    EXPECT_EQ(tip(), HelpText(kTipStepArea));
+    EXPECT_EQ(tip(*form_), HelpText(kTipStepArea));
     hover(form_->initButton(8));
-    EXPECT_EQ(tip(), "Reset effect parameters to default values.");
+    EXPECT_EQ(tip(*form_), "Reset effect parameters to default values.");
     // The invisible pattern-number learn area lies over the pattern bank: the bank keeps its own
     // text, the strip above it has the learn area's.
     point(600, 130);
-    EXPECT_EQ(tip(), HelpText(1004));
+    EXPECT_EQ(tip(*form_), HelpText(1004));
     point(600, 114);
-    EXPECT_EQ(tip(), "Right click to MIDI learn the Pattern Number parameter.");
+    EXPECT_EQ(tip(*form_), "Right click to MIDI learn the Pattern Number parameter.");
 }
 
 TEST_F(HelpAndHeader, TwoClicksOnTheLogoShowAndHideTheAboutBox) {
@@ -190,8 +113,8 @@ TEST_F(HelpAndHeader, EffectButtonsActOnTheirEffect) {
     }
     EXPECT_EQ(form_->knob(45)->position(), 72); // shown at the idle call after the click
 
-    automated().clear();
-    state::APlugin twin(&host);
+    sent().clear();
+    state::APlugin twin(&recordingHost);
     twin.setWallClock(fixedClock);
     twin.RandomiseEffectParameters(2);
     click(form_->randomiseButton(2), TMouseButton::Left);
@@ -216,7 +139,7 @@ TEST_F(HelpAndHeader, OtherButtonsOnEffectButtonsArmLearn) {
     EXPECT_EQ(fxInitMarker->top(), init->top() - 2);
     hover(form_->knob(13));
     hover(init, 4, 4); // over the marker, the button's text
-    EXPECT_EQ(tip(), HelpText(2053));
+    EXPECT_EQ(tip(*form_), HelpText(2053));
 
     const host::MidiMessage cc{0, {0xB0, 30, 0}};
     plugin_.processEvents(&cc, 1);
@@ -239,4 +162,4 @@ TEST_F(HelpAndHeader, OtherButtonsOnEffectButtonsArmLearn) {
 }
 
 } // namespace
-} // namespace frakle::editor
+} // namespace frakle::editor::test

@@ -1,23 +1,10 @@
 // The sequencer area driven with the mouse on a headless window: choosing the effect, painting
 // and dragging over steps, the step count, shifting, templates, the pattern bank with its MIDI
 // learn and the randomiser, and that every edit is in the saved program at once.
-#include "editor/uEditor.h"
-#include "gui/HeadlessWindow.h"
-#include "state/uPlugin.h"
+#include "EditorTestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-namespace frakle::editor {
+namespace frakle::editor::test {
 namespace {
-
-using gui::TMouseButton;
-
-intptr_t host(vst2::AEffect *, int32_t opcode, int32_t, intptr_t, void *, float) {
-    return opcode == vst2::audioMasterVersion ? 2400 : 0;
-}
 
 // Rows of 20-pixel cells at top 125: chosen effect, randomiser, templates, pattern bank.
 constexpr int32_t kStrip = 10, kRandomise = 240, kTemplates = 370, kBank = 459, kRow = 135;
@@ -30,21 +17,9 @@ std::string repeat(const std::string &s, int n) {
     return out;
 }
 
-class PatternEditing : public ::testing::Test {
+class PatternEditing : public EditorFixture {
 protected:
-    PatternEditing() : plugin_(&host) {}
-
-    void open() {
-        auto window = std::make_unique<gui::THeadlessWindow>(844, 626);
-        window_ = window.get();
-        form_ = std::make_unique<TPluginEditorWindow>(std::move(window));
-        form_->connect(&plugin_);
-    }
-    void click(TMouseButton button, int32_t x, int32_t y = kRow) {
-        window_->mouseDown(button, x, y);
-        window_->mouseUp(button, x, y);
-        form_->idle();
-    }
+    void click(TMouseButton button, int32_t x, int32_t y = kRow) { clickAt(button, x, y); }
     static int32_t step(int32_t i) { return 11 + 12 * i + 6; } // the middle of step i
     // The current pattern's codes 0 … 11 as "0" … "b", as the record holds and the engine plays.
     std::string codes(state::APlugin &plugin) {
@@ -66,10 +41,6 @@ protected:
         plugin_.record().stepCount = count;
         plugin_.loadPattern(p);
     }
-
-    state::APlugin plugin_;
-    gui::THeadlessWindow *window_ = nullptr;
-    std::unique_ptr<TPluginEditorWindow> form_;
 };
 
 TEST_F(PatternEditing, OpensWithTheMarkerOnTheChosenEffect) {
@@ -107,6 +78,13 @@ TEST_F(PatternEditing, LengthShiftAndTemplates) {
     click(TMouseButton::Middle, lengthX + 5);
     click(TMouseButton::Middle, lengthX + 5); // stays at 4
     EXPECT_EQ(plugin_.engine().stepCount(), 4);
+    click(TMouseButton::Right, lengthX + 21); // right of the middle: up
+    click(TMouseButton::Right, lengthX + 20); // on it: down
+    EXPECT_EQ(plugin_.GetLength(), 4);
+    click(TMouseButton::Right, lengthX + 21);
+    EXPECT_EQ(plugin_.GetLength(), 5);
+    click(TMouseButton::Middle, lengthX + 20);
+    EXPECT_EQ(plugin_.GetLength(), 4);
     click(TMouseButton::Left, lengthX + 5, shiftY); // rotate left, then right again
     EXPECT_EQ(codes().substr(0, 8), "04020600");
     click(TMouseButton::Left, lengthX + 30, shiftY);
@@ -182,11 +160,11 @@ TEST_F(PatternEditing, EditsAreInTheSavedProgramAtOnce) {
     const int32_t size = plugin_.getChunk(&data, true);
     const std::vector<uint8_t> chunk(static_cast<uint8_t *>(data),
                                      static_cast<uint8_t *>(data) + size);
-    state::APlugin fresh(&host);
+    state::APlugin fresh(&recordingHost);
     ASSERT_EQ(fresh.setChunk(chunk.data(), size, true), size);
     EXPECT_EQ(codes(fresh), codes());
     EXPECT_EQ(fresh.engine().stepCount(), 63);
 }
 
 } // namespace
-} // namespace frakle::editor
+} // namespace frakle::editor::test

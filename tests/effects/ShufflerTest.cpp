@@ -1,10 +1,6 @@
-// Shuffler: block sizes, shuffle and repeat decisions and the block de-click. Also the extremes
-// test of the three effects that read the history by whole samples (shuffler, reverser,
-// stretcher), which share one harness.
+// Shuffler: block sizes, shuffle and repeat decisions and the block de-click.
 #include "effects/Shuffler.h"
 #include "EffectTestSupport.h"
-#include "effects/Reverser.h"
-#include "effects/Stretcher.h"
 
 #include <gtest/gtest.h>
 
@@ -160,89 +156,23 @@ TEST(Shuffler, FadesJumpsPerChannel) {
     }
 }
 
-int32_t Nearest(double x) { return static_cast<int32_t>(std::nearbyint(x)); }
-
-// Drives one effect through edge contexts: 384 kHz and 8 kHz, 80 and 10000 bpm, 1 and 64 steps,
-// events from one sample to the whole sequence, P at 0, 1, 2 and the sequence end, loud input,
-// and one state carried through everything as the engine carries it. Samples after P hold NaN, so
-// a read ahead of the newest sample shows in the output like one outside the history would.
-template <class State, class Start, class Process>
-void RunAtTheExtremes(Start start, Process process) {
-    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-    const auto loud = [](int32_t i) { return static_cast<float>(i % 17 - 8); };
-    const EffectParams sets[] = {{0, 0, 0, 0, 0, 1},
-                                 {1, 1, 1, 1, 1, 1},
-                                 {0.3f, 0.7f, 0.5f, 0.96f, 1, 0.5f},
-                                 {1, 0, 0.7f, 0.5f, 0.5f, 1}};
-    State s;
-    for (const double rate : {384000.0, 8000.0}) {
-        const int32_t capacity = Nearest(12.0 * rate);
-        EffectBench b(capacity + 16);
-        EffectContext &c = b.c;
-        std::fill(b.left.begin(), b.left.end(), kNaN);
-        std::fill(b.right.begin(), b.right.end(), kNaN);
-        int32_t heard = -1; // samples 0 … heard hold audio
-        const auto hear = [&](int32_t upTo) {
-            for (; heard < upTo; ++heard) {
-                b.left[static_cast<size_t>(heard + 1)] = b.right[static_cast<size_t>(heard + 1)] =
-                    loud(heard + 1);
-            }
-            for (; heard > upTo; --heard) {
-                b.left[static_cast<size_t>(heard)] = b.right[static_cast<size_t>(heard)] = kNaN;
-            }
-        };
-        c.sampleRate = rate;
-        c.rateFactor = static_cast<float>(rate / 44100.0);
-        c.jumpLimit = Nearest(512.0 * c.rateFactor) + 1;
-        for (const double bpm : {80.0, 10000.0}) {
-            for (const int steps : {1, 64}) {
-                const double exact = rate * 15.0 / bpm;
-                c.samplesPerStep = Nearest(exact);
-                c.sequenceLength = std::min(capacity, Nearest(steps * exact));
-                c.samplesPerBeat = std::min(c.sequenceLength, Nearest(4.0 * exact));
-                for (const int32_t length : {1, c.samplesPerStep, c.sequenceLength}) {
-                    c.stepLength = std::min(length, c.sequenceLength);
-                    c.declick = std::min(c.stepLength, static_cast<int32_t>(256.0f * c.rateFactor));
-                    c.declickReciprocal = 1.0f / static_cast<float>(c.declick);
-                    for (const int32_t p0 : {0, 1, 2, c.sequenceLength - 1}) {
-                        for (const EffectParams &p : sets) {
-                            hear(p0);
-                            c.patternPosition = p0;
-                            c.stepPosition = 0;
-                            c.stepIndex = p0 % 2;
-                            start(s, c, {loud(p0), loud(p0)});
-                            for (int n = 0; n < 3000; ++n) {
-                                hear(std::max(heard, c.patternPosition));
-                                const float x = loud(c.patternPosition);
-                                const StereoSample y = process(s, c, {x, x}, p);
-                                ASSERT_TRUE(std::abs(y.left) <= 8.0001f &&
-                                            std::abs(y.right) <= 8.0001f)
-                                    << rate << " Hz, " << bpm << " bpm, " << steps
-                                    << " steps, event " << length << ", P " << p0 << ", sample "
-                                    << n << ", param set " << &p - sets;
-                                b.advance();
-                                if (c.stepPosition >= c.stepLength) {
-                                    c.stepPosition = 0;
-                                    b.recompute = true;
-                                    start(s, c, {x, x});
-                                }
-                            }
-                        }
-                    }
-                }
-            }
-        }
+// Below full mix the block read from the past is blended with the live input.
+TEST(Shuffler, MixBlendsTheBlockWithTheLiveInput) {
+    EffectBench bench;
+    for (size_t i = 0; i < bench.left.size(); ++i) {
+        bench.left[i] = bench.right[i] = static_cast<float>(i / kIndexScale);
     }
-}
-
-TEST(Shuffler, StaysInsideTheHistoryAtTheExtremes) {
-    RunAtTheExtremes<ShufflerState>(ShufflerStart, ShufflerProcess);
-}
-TEST(Reverser, StaysInsideTheHistoryAtTheExtremes) {
-    RunAtTheExtremes<ReverserState>(ReverserStart, ReverserProcess);
-}
-TEST(Stretcher, StaysInsideTheHistoryAtTheExtremes) {
-    RunAtTheExtremes<StretcherState>(StretcherStart, StretcherProcess);
+    bench.c.jumpLimit = 1;
+    bench.c.patternPosition = 2078; // in the cell that starts at 1378
+    EffectParams p = Shuffle(0.5f, 0, 1, 0);
+    p.mix = 0.25f;
+    ShufflerState s;
+    ShufflerStart(s, bench.c, {0.5f, 0.5f});
+    for (int i = 0; i < 10; ++i) {
+        const StereoSample y = ShufflerProcess(s, bench.c, {0.5f, 0.5f}, p);
+        ASSERT_FLOAT_EQ(y.left, 0.25f * bench.left[static_cast<size_t>(1378 + i)] + 0.375f) << i;
+        bench.advance();
+    }
 }
 
 } // namespace

@@ -1,9 +1,7 @@
-// Tape stop and the 4-point interpolator: delay, slow-down, stop, catch-up, history edges; and
-// for both effects that read through the interpolator, reads inside the history at extremes.
+// Tape stop and the 4-point interpolator: delay, slow-down, stop, catch-up, history edges.
 #include "effects/TapeStop.h"
 #include "EffectTestSupport.h"
 #include "effects/Interp4.h"
-#include "effects/Retrigger.h"
 
 #include <gtest/gtest.h>
 
@@ -113,90 +111,6 @@ TEST(TapeStop, SpeedsUpAndCrossFadesBackToTheLiveInput) {
         std::all_of(silent.begin() + 2500, silent.end(), [](float y) { return y == 0.0f; }));
 }
 
-// A context at an extreme rate and tempo whose history is NaN wherever no read may go: before
-// index 0, after the newest sample, and before the few samples ahead of the first event.
-struct GuardedHistory {
-    static constexpr int32_t kGuard = 4;
-    static constexpr int32_t kSamples = 3000;
-    std::vector<float> store[2];
-    std::atomic<bool> recompute{true};
-    dsp::TRandom random{99};
-    EffectContext c;
-
-    GuardedHistory(double rate, double bpm, int32_t steps) {
-        const double step = rate * 60.0 / bpm / 4.0;
-        const auto capacity = static_cast<int32_t>(std::nearbyint(12.0 * rate));
-        for (auto &v : store) {
-            v.assign(static_cast<size_t>(capacity + 16 + kGuard), kNaN);
-        }
-        c.sampleRate = rate;
-        c.rateFactor = static_cast<float>(rate / 44100.0);
-        c.samplesPerStep = c.samplesPerStepMod = static_cast<int32_t>(std::nearbyint(step));
-        c.sequenceLength = std::min(capacity, static_cast<int32_t>(std::nearbyint(steps * step)));
-        c.samplesPerBeat = std::min(c.sequenceLength, 4 * c.samplesPerStep);
-        c.history = {store[0].data() + kGuard, store[1].data() + kGuard, capacity + 16};
-        c.random = &random;
-        c.recompute = &recompute;
-    }
-    void set(int32_t from, int32_t to, float v) {
-        for (auto &ch : store) {
-            std::fill(ch.begin() + kGuard + from, ch.begin() + kGuard + to, v);
-        }
-    }
-    // Events of `stepLength` samples from pattern position `start` on loud noise; afterwards the
-    // history is all NaN again.
-    template <class State, class Start, class Process>
-    void run(int32_t start, int32_t stepLength, const EffectParams &p, Start begin,
-             Process process) {
-        const int32_t seq = c.sequenceLength;
-        set(std::max(0, start - 8), start, 1000.0f);
-        c.patternPosition = start;
-        c.stepPosition = 0;
-        c.stepLength = stepLength;
-        c.declick = std::clamp(static_cast<int32_t>(64.0f * c.rateFactor), 1, stepLength);
-        c.declickReciprocal = 1.0f / static_cast<float>(c.declick);
-        State s;
-        for (int i = 0; i < kSamples; ++i) {
-            const auto v = static_cast<float>(random.nextUnit() * 2000.0 - 1000.0);
-            if (c.stepPosition == 0) {
-                begin(s, c, StereoSample{v, -v});
-            }
-            store[0][static_cast<size_t>(kGuard + c.patternPosition)] = v;
-            store[1][static_cast<size_t>(kGuard + c.patternPosition)] = -v;
-            const StereoSample y = process(s, c, StereoSample{v, -v}, p);
-            ASSERT_TRUE(std::isfinite(y.left) && std::isfinite(y.right))
-                << c.sampleRate << " Hz, sequence " << c.sequenceLength << ", step " << stepLength
-                << ", start " << start << ", sample " << i;
-            c.stepPosition = c.stepPosition + 1 < stepLength ? c.stepPosition + 1 : 0;
-            if (++c.patternPosition >= c.sequenceLength) {
-                c.patternPosition = 0;
-                set(seq > kSamples ? std::max(1, start - 8) : 1, seq, kNaN); // now beyond P
-            }
-        }
-        set(0, std::min(seq, kSamples), kNaN);
-        set(std::max(0, start - 8), std::min(seq, start + kSamples), kNaN);
-    }
-};
-
-// Every kind of pattern position, step length and tempo at 8 and 384 kHz.
-template <class State, class Start, class Process>
-void ExpectReadsInsideHistory(std::initializer_list<EffectParams> params, Start begin,
-                              Process process) {
-    for (const double rate : {8000.0, 384000.0}) {
-        for (const auto &[bpm, steps] : {std::pair{80.0, 64}, std::pair{10000.0, 1}}) {
-            GuardedHistory g(rate, bpm, steps);
-            const int32_t seq = g.c.sequenceLength;
-            for (const int32_t stepLength : {1, 2, 3, 7, g.c.samplesPerStep, seq}) {
-                for (const int32_t start : {0, 1, 2, seq - 1}) {
-                    for (const EffectParams &p : params) {
-                        g.run<State>(start, stepLength, p, begin, process);
-                    }
-                }
-            }
-        }
-    }
-}
-
 // Far into a long history (384 kHz, a slow tempo: indices beyond 2^22) the slowing head still
 // moves by fractions of a sample and plays what the same event plays near the history start.
 TEST(TapeStop, SlowHeadKeepsItsFractionFarIntoTheHistory) {
@@ -211,19 +125,6 @@ TEST(TapeStop, SlowHeadKeepsItsFractionFarIntoTheHistory) {
     for (size_t i = 0; i < near.size(); ++i) {
         ASSERT_NEAR(far[i], near[i], 0.01f) << i;
     }
-}
-
-TEST(TapeStop, StaysInsideTheHistoryAtExtremeRatesAndPositions) {
-    ExpectReadsInsideHistory<TapeStopState>(
-        {Tape(0.0f, 0.0f, 0.0f), Tape(1.0f, 0.0f, 1.0f), Tape(0.7f, 0.3f, 0.4f)}, TapeStopStart,
-        TapeStopProcess);
-}
-
-TEST(Retrigger, StaysInsideTheHistoryAtExtremeRatesAndPositions) {
-    EffectParams fast{1.0f, 0.0f, 1.0f, 1.0f, 0.0f, 0.5f}; // short, shrinking, speeding up
-    EffectParams slow{0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f}; // long, growing, slowing down
-    EffectParams mid{0.4f, 0.3f, 0.2f, 0.8f, 0.0f, 1.0f};
-    ExpectReadsInsideHistory<RetriggerState>({fast, slow, mid}, RetriggerStart, RetriggerProcess);
 }
 
 } // namespace

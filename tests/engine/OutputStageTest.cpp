@@ -2,6 +2,7 @@
 #include "engine/OutputStage.h"
 #include "dsp/uFilterRBF2.h"
 #include "engine/Declick.h"
+#include "engine/Engine.h"
 
 #include <gtest/gtest.h>
 
@@ -73,6 +74,25 @@ TEST(JumpDeclick, FadeLengthGrowsWithTheJumpBeyondTheTailSize) {
     stage->process(x, 0, 512, 256, true); // the next event starts 200 (and 1) away
     EXPECT_EQ(stage->fadeLength[0], 25600);
     EXPECT_EQ(stage->fadeLength[1], 128);
+}
+
+// An effect's mix blends its panned (and filtered) signal with the wet one as the effect gave it:
+// hard left empties the right channel of the first only.
+TEST(OutputStage, EffectMixBlendsThePannedSignalWithTheWetOne) {
+    state::TProgramRecord record = state::MakeDefaultRecord();
+    dsp::TRandom random;
+    TEngine engine(record, random);
+    record.effects[2].pan = 0.0f;
+    record.effects[2].volume = 0.5f; // gain 1
+    float out[2] = {};
+    for (const auto &[mix, right] : {std::pair{1.0f, 0.0f}, {0.25f, 0.75f * 0.8f}, {0.0f, 0.8f}}) {
+        record.effects[2].mix = mix;
+        for (int i = 0; i < 300; ++i) { // the settings glide in
+            engine.OutputStage(2, out, 0.4f, 0.8f);
+        }
+        EXPECT_FLOAT_EQ(out[0], 0.4f) << "mix " << mix;
+        EXPECT_FLOAT_EQ(out[1], right) << "mix " << mix;
+    }
 }
 
 } // namespace

@@ -17,17 +17,7 @@ using namespace frakle::fuzz;
 
 namespace {
 
-constexpr int32_t kFrameBudget = 16384; // frames per input, so one input stays quick
-constexpr size_t kHostBuffer = 256;     // what hosts hand out for names and texts
-constexpr size_t kRecordBuffer = 1024;  // zeroed room for any record an opcode may take
-constexpr size_t kParamTextField = 24;  // the longest parameter text the plug-in promises
-
-void checkText(const char *text, size_t field, int32_t opcode) {
-    if (strnlen(text, kHostBuffer) >= field) {
-        fail("opcode " + std::to_string(opcode) + " wrote a text that does not fit its " +
-             std::to_string(field) + "-byte field");
-    }
-}
+constexpr size_t kRecordBuffer = 1024; // zeroed room for any record an opcode may take
 
 // The longest text the plug-in may write for a text opcode, or 0 for other opcodes.
 size_t textField(int32_t opcode) {
@@ -124,7 +114,7 @@ void call(Plugin &plugin, ByteReader &in, int32_t opcode) {
     const intptr_t answer = plugin.dispatch(opcode, index, value, ptr, opt);
 
     if (const size_t field = textField(opcode); field != 0) {
-        checkText(buffer, field, opcode);
+        checkText(buffer, field, "the text of opcode " + std::to_string(opcode));
     }
     if (opcode == vst2::effGetChunk && answer > 0) {
         if (slot == nullptr) {
@@ -160,13 +150,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     ByteReader in(data, size);
     Plugin &plugin = Plugin::forInput();
     plugin.transport().reportRate = false; // effSetSampleRate decides
-    int32_t budget = kFrameBudget;
     while (!in.empty()) {
         const uint8_t kind = in.byte();
         if (kind >= kDispatchProcess) {
-            const int32_t frames = std::min<int32_t>(in.u16() % (Plugin::kBlockSize + 1), budget);
-            budget -= frames;
-            plugin.process(frames, (kind & 1) != 0);
+            plugin.processFrom(in, (kind & 1) != 0);
             continue;
         }
         const int32_t opcode = kind < kDispatchRawOpcode ? kind % kDispatchOpcodeCount : in.i32();
@@ -174,6 +161,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             call(plugin, in, opcode);
         }
     }
-    plugin.finishInput(budget);
+    plugin.finishInput();
     return 0;
 }

@@ -1,9 +1,8 @@
 // Fuzz target "events": event lists of any shape through effProcessEvents (MIDI of every kind,
 // sysex dumps, types the plug-in does not know, odd sizes and offsets), between blocks, with the
 // transport moving (to any song position, tempo and rate a host may report, sane or not) and MIDI
-// learn armed now and then. The output stays finite and the state
-// still survives its round trip. One instance per process, reset before each input (see
-// FuzzHost.h).
+// learn armed now and then. The output stays finite and the state still survives its round
+// trip. One instance per process, reset before each input (see FuzzHost.h).
 #include "tests/fuzz/Formats.h"
 #include "tests/fuzz/FuzzHost.h"
 
@@ -14,8 +13,6 @@
 using namespace frakle::fuzz;
 
 namespace {
-
-constexpr int32_t kFrameBudget = 16384; // frames per input, so one input stays quick
 
 // Rates a host may report, 0 meaning it does not know, and a few no audio device runs at.
 constexpr double kRates[] = {0.0,     1.0,     8000.0,   22050.0,  44100.0,
@@ -32,7 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     transport.timeAvailable = (setup & 2) == 0;
     transport.tempo = 60.0 + 4.0 * (setup >> 2);
 
-    int32_t budget = kFrameBudget;
     while (!in.empty()) {
         switch (in.byte() % kEventsOpCount) {
         case kEventsSend: {
@@ -42,12 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             }
             break;
         }
-        case kEventsProcess: {
-            const int32_t frames = std::min<int32_t>(in.u16() % (Plugin::kBlockSize + 1), budget);
-            budget -= frames;
-            plugin.process(frames);
+        case kEventsProcess:
+            plugin.processFrom(in);
             break;
-        }
         case kEventsTransport: {
             const uint8_t flags = in.byte();
             if ((flags & kTransportTogglePlay) != 0) {
@@ -76,6 +69,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             break;
         }
     }
-    plugin.finishInput(budget);
+    plugin.finishInput();
     return 0;
 }

@@ -24,24 +24,12 @@ Plugin *current = nullptr; // the one live instance's host, for its callbacks
 double fixedClock() { return 45000.5; }
 
 // Edge values a float parameter or option can carry.
-const float kEdgeFloats[] = {
-    0.0f,
-    -0.0f,
-    1.0f,
-    0.5f,
-    -1.0f,
-    2.0f,
-    std::numeric_limits<float>::quiet_NaN(),
-    -std::numeric_limits<float>::quiet_NaN(),
-    std::numeric_limits<float>::infinity(),
-    -std::numeric_limits<float>::infinity(),
-    std::numeric_limits<float>::min(),
-    std::numeric_limits<float>::denorm_min(),
-    -std::numeric_limits<float>::denorm_min(),
-    std::numeric_limits<float>::max(),
-    -std::numeric_limits<float>::max(),
-    std::nextafter(1.0f, 2.0f),
-};
+using Limits = std::numeric_limits<float>;
+const float kNaN = Limits::quiet_NaN(), kInf = Limits::infinity(), kTiny = Limits::denorm_min();
+const float kEdgeFloats[] = {0.0f,   -0.0f,         1.0f,           0.5f,
+                             -1.0f,  2.0f,          kNaN,           -kNaN,
+                             kInf,   -kInf,         Limits::min(),  kTiny,
+                             -kTiny, Limits::max(), -Limits::max(), std::nextafter(1.0f, 2.0f)};
 
 } // namespace
 
@@ -49,6 +37,12 @@ void fail(const std::string &what) {
     std::fprintf(stderr, "frakle fuzz: %s\n", what.c_str());
     std::fflush(stderr);
     std::abort();
+}
+
+void checkText(const char *buffer, size_t field, const std::string &what) {
+    if (strnlen(buffer, kHostBuffer) >= field) {
+        fail(what + " does not fit its " + std::to_string(field) + "-byte field");
+    }
 }
 
 // --- input ---------------------------------------------------------------------------------
@@ -226,6 +220,7 @@ void Plugin::reset() {
     dispatch(vst2::effMainsChanged, 0, 0);
     transport_ = Transport{};
     phase_ = 0;
+    budget_ = kFrameBudget;
     dispatch(vst2::effSetSampleRate, 0, 0, nullptr, 44100.0f);
     dispatch(vst2::effSetBlockSize, 0, kBlockSize);
     const auto length = static_cast<intptr_t>(freshBank_.size());
@@ -240,8 +235,14 @@ void Plugin::restart() {
     dispatch(vst2::effMainsChanged, 0, 1);
 }
 
-void Plugin::finishInput(int32_t framesLeft) {
-    process(std::min(512, framesLeft));
+void Plugin::processFrom(ByteReader &in, bool accumulate) {
+    const int32_t frames = std::min<int32_t>(in.u16() % (kBlockSize + 1), budget_);
+    budget_ -= frames;
+    process(frames, accumulate);
+}
+
+void Plugin::finishInput() {
+    process(std::min(512, budget_));
     checkRoundTrip(false);
 }
 
@@ -337,10 +338,7 @@ void Plugin::checkRoundTrip(bool preset) {
         }
         fail(std::string(kind) + " chunk changed by its own round trip: " +
              std::to_string(saved.size()) + " → " + std::to_string(again.size()) +
-             " bytes, first difference at byte " + std::to_string(at) +
-             (at < std::min(saved.size(), again.size())
-                  ? " (" + std::to_string(saved[at]) + " → " + std::to_string(again[at]) + ")"
-                  : std::string()));
+             " bytes, first difference at byte " + std::to_string(at));
     }
 }
 

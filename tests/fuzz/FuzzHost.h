@@ -18,6 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
 namespace frakle::fuzz {
 
+constexpr size_t kHostBuffer = 256;    // what hosts hand out for names and texts
+constexpr size_t kParamTextField = 24; // the longest parameter text the plug-in promises
+
+// Reports a text in `buffer` (at most kHostBuffer bytes) that does not fit its field.
+void checkText(const char *buffer, size_t field, const std::string &what);
+
 // Reports a fault in the plug-in and aborts, so libFuzzer keeps the input.
 [[noreturn]] void fail(const std::string &what);
 
@@ -90,6 +96,7 @@ struct Transport {
 class Plugin {
 public:
     static constexpr int32_t kBlockSize = 4096;
+    static constexpr int32_t kFrameBudget = 16384; // frames per input, so one input stays quick
 
     Plugin();  // entry-point creation, effOpen, rate, block size, resume
     ~Plugin(); // effClose
@@ -112,6 +119,8 @@ public:
     // Plays `frames` frames of a test signal and moves the song position on. Replacing output
     // starts as NaN, so a sample the plug-in leaves unwritten is caught with the non-finite ones.
     void process(int32_t frames, bool accumulate = false);
+    // Plays a u16 frame count from the input (at most a block), within the input's frame budget.
+    void processFrom(ByteReader &in, bool accumulate = false);
 
     std::vector<uint8_t> getChunk(bool preset);
     // Hands over a copy of exactly `bytes` bytes, claiming `length` of them.
@@ -125,7 +134,7 @@ public:
     void restart();
     // The end of every input: one more block of up to 512 of the frames left, then the round
     // trip of the bank.
-    void finishInput(int32_t framesLeft);
+    void finishInput();
 
     // Arms MIDI learn as the editor's right click does (-1 disarms).
     void armMidiLearn(int32_t tag);
@@ -140,6 +149,7 @@ private:
     Transport transport_;
     vst2::VstTimeInfo timeInfo_{};
     uint64_t phase_ = 0;
+    int32_t budget_ = 0; // frames the input may still play
     std::vector<float> in_[2];
     std::vector<float> out_[2];
     std::vector<uint8_t> freshBank_; // the bank chunk of the instance as created

@@ -14,35 +14,20 @@
 #include <fstream>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace frakle::fuzz {
 namespace {
 
-// Record offsets the seeds change.
 using state::TProgramRecord;
-constexpr size_t kCurrentPattern = offsetof(TProgramRecord, currentPattern);
-constexpr size_t kPatternSolo = offsetof(TProgramRecord, patternSolo);
-constexpr size_t kPatternGlobal = offsetof(TProgramRecord, patternGlobal);
-constexpr size_t kStepCount = offsetof(TProgramRecord, stepCount);
-constexpr size_t kLegacyCcMap = offsetof(TProgramRecord, legacyCcMap);
-constexpr size_t kIgnoreTransport = offsetof(TProgramRecord, ignoreTransport);
-constexpr size_t kFilterQMode = offsetof(TProgramRecord, filterQMode);
-constexpr size_t kCcMap = offsetof(TProgramRecord, ccMap);
 
 class Script {
 public:
-    Script &u8(uint8_t v) {
-        bytes_.push_back(v);
-        return *this;
-    }
+    Script &u8(uint8_t v) { return bytes({v}); }
     Script &u16(uint16_t v) { return u8(static_cast<uint8_t>(v)).u8(static_cast<uint8_t>(v >> 8)); }
-    Script &u32(uint32_t v) {
-        return u16(static_cast<uint16_t>(v)).u16(static_cast<uint16_t>(v >> 16));
-    }
-    Script &u64(uint64_t v) {
-        return u32(static_cast<uint32_t>(v)).u32(static_cast<uint32_t>(v >> 32));
-    }
+    Script &u32(uint32_t v) { return u16(static_cast<uint16_t>(v)).u16(v >> 16); }
+    Script &u64(uint64_t v) { return u32(static_cast<uint32_t>(v)).u32(v >> 32); }
     Script &bytes(const std::vector<uint8_t> &v) {
         bytes_.insert(bytes_.end(), v.begin(), v.end());
         return *this;
@@ -53,23 +38,18 @@ public:
     Script &rawFloat(float v) { return u8(192).u32(std::bit_cast<uint32_t>(v)); }
     // ByteReader::paramIndex.
     Script &param(int32_t index) {
-        if (index >= 0 && index < 147) {
-            return u8(0).u8(static_cast<uint8_t>(index));
-        }
-        return u8(240).u32(static_cast<uint32_t>(index));
+        return index >= 0 && index < 147 ? u8(0).u8(static_cast<uint8_t>(index))
+                                         : u8(240).u32(static_cast<uint32_t>(index));
     }
     Script &text(const std::string &t) {
-        u8(static_cast<uint8_t>(t.size()));
-        bytes_.insert(bytes_.end(), t.begin(), t.end());
-        return *this;
+        return u8(static_cast<uint8_t>(t.size())).bytes({t.begin(), t.end()});
     }
     // EventList::read, one MIDI event of three bytes.
     Script &midi(uint8_t delta, uint8_t status, uint8_t data1, uint8_t data2) {
         return u8(0).u8(delta).u8(status).u8(data1).u8(data2);
     }
     Script &sysex(const std::vector<uint8_t> &dump) {
-        u8(2).u8(0).u16(static_cast<uint16_t>(dump.size()));
-        return bytes(dump);
+        return u8(2).u8(0).u16(static_cast<uint16_t>(dump.size())).bytes(dump);
     }
     const std::vector<uint8_t> &data() const { return bytes_; }
 
@@ -77,26 +57,24 @@ private:
     std::vector<uint8_t> bytes_;
 };
 
+// Writes DIR/<target>/<name> and counts the files.
 class Writer {
 public:
     explicit Writer(std::filesystem::path root) : root_(std::move(root)) {}
-
     void write(const char *target, const char *name, const std::vector<uint8_t> &bytes) {
-        const std::filesystem::path dir = root_ / target;
-        std::filesystem::create_directories(dir);
-        std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
+        std::filesystem::create_directories(root_ / target);
+        std::ofstream out(root_ / target / name, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char *>(bytes.data()),
                   static_cast<std::streamsize>(bytes.size()));
         if (!out) {
-            fail("cannot write " + (dir / name).string());
+            fail("cannot write " + (root_ / target / name).string());
         }
-        ++count_;
+        ++count;
     }
-    int count() const { return count_; }
+    int count = 0;
 
 private:
     std::filesystem::path root_;
-    int count_ = 0;
 };
 
 void chunkSeeds(Writer &out, const std::vector<uint8_t> &preset, const std::vector<uint8_t> &bank) {
@@ -109,16 +87,19 @@ void chunkSeeds(Writer &out, const std::vector<uint8_t> &preset, const std::vect
     // Pattern 6 playing with its solo and global, 16 steps, resonant filters, learned and
     // legacy controller maps, transport ignored.
     std::vector<uint8_t> edited = preset;
-    edited[kCurrentPattern] = 5;
-    edited[kPatternSolo + 5] = 3;
-    edited[kPatternGlobal + 5] = 7;
-    edited[kStepCount] = 16;
-    edited[kIgnoreTransport] = 1;
-    edited[kFilterQMode] = 1;
-    edited[kFilterQMode + 4] = 1;
-    edited[kLegacyCcMap + 20] = 33;
-    edited[kCcMap + 2 * 7] = 1;
-    edited[kCcMap + 2 * 7 + 1] = 0;
+    const std::pair<size_t, uint8_t> edits[] = {{offsetof(TProgramRecord, currentPattern), 5},
+                                                {offsetof(TProgramRecord, patternSolo) + 5, 3},
+                                                {offsetof(TProgramRecord, patternGlobal) + 5, 7},
+                                                {offsetof(TProgramRecord, stepCount), 16},
+                                                {offsetof(TProgramRecord, ignoreTransport), 1},
+                                                {offsetof(TProgramRecord, filterQMode), 1},
+                                                {offsetof(TProgramRecord, filterQMode) + 4, 1},
+                                                {offsetof(TProgramRecord, legacyCcMap) + 20, 33},
+                                                {offsetof(TProgramRecord, ccMap) + 2 * 7, 1},
+                                                {offsetof(TProgramRecord, ccMap) + 2 * 7 + 1, 0}};
+    for (const auto &[at, value] : edits) {
+        edited[at] = value;
+    }
     out.write("chunk", "pattern-solo-global-preset",
               withSetup(kChunkPreset | (2 << kChunkPositionShift), edited));
 
@@ -139,12 +120,8 @@ void chunkSeeds(Writer &out, const std::vector<uint8_t> &preset, const std::vect
     std::vector<uint8_t> overlong = bank;
     overlong[1] = 0x0B;
     out.write("chunk", "bank-length-too-long", withSetup(0, overlong));
-    out.write("chunk", "negative-length",
-              Script()
-                  .u8(kChunkPreset | kChunkBadLength | kChunkShortLength)
-                  .u32(7)
-                  .bytes(preset)
-                  .data());
+    const uint8_t negative = kChunkPreset | kChunkBadLength | kChunkShortLength;
+    out.write("chunk", "negative-length", Script().u8(negative).u32(7).bytes(preset).data());
 }
 
 void eventsSeeds(Writer &out) {
@@ -246,13 +223,8 @@ void paramsSeeds(Writer &out) {
     Script programs;
     programs.u8(kParamsSetName).text("A name far longer than any program name field holds");
     programs.u8(kParamsGetName);
-    programs.u8(kParamsProgram)
-        .u8(64)
-        .u8(kParamsProgram)
-        .u8(63)
-        .u8(kParamsProgram)
-        .u8(200)
-        .u64(0x100000000ULL);
+    programs.u8(kParamsProgram).u8(64).u8(kParamsProgram).u8(63);
+    programs.u8(kParamsProgram).u8(200).u64(0x100000000ULL);
     programs.u8(kParamsRoundTrip).u8(1).u8(kParamsRoundTrip).u8(0);
     programs.u8(kParamsMains);
     process(programs, 2048);
@@ -308,10 +280,10 @@ void dispatcherSeeds(Writer &out) {
     out.write("dispatcher", "identity-and-texts", identity.data());
 
     Script editor;
-    op(editor, vst2::effEditGetRect);
-    op(editor, vst2::effEditOpen);
-    op(editor, vst2::effEditGetRect);
-    op(editor, vst2::effEditIdle);
+    for (const int32_t opcode :
+         {vst2::effEditGetRect, vst2::effEditOpen, vst2::effEditGetRect, vst2::effEditIdle}) {
+        op(editor, opcode);
+    }
     process(editor, 2048);
     op(editor, vst2::effEditIdle);
     op(editor, vst2::effEditKeyDown, 'a', 0);
@@ -339,18 +311,16 @@ void dispatcherSeeds(Writer &out) {
     op(chunks, vst2::effSetChunk, 0).u8(0).u16(5).u8(0xFF).u8(0xFF).u8(0).u8(0).u8(1);
     op(chunks, vst2::effSetProgramName).text("Fuzzed");
     op(chunks, vst2::effGetProgramName);
-    op(chunks, vst2::effSetProgram, 0, 0);
-    op(chunks, vst2::effBeginSetProgram);
-    op(chunks, vst2::effEndSetProgram);
+    for (const int32_t opcode :
+         {vst2::effSetProgram, vst2::effBeginSetProgram, vst2::effEndSetProgram}) {
+        op(chunks, opcode);
+    }
     process(chunks, 3000);
     out.write("dispatcher", "chunks-and-programs", chunks.data());
 
     Script events;
-    op(events, vst2::effProcessEvents)
-        .u8(3)
-        .midi(0, 0x90, 52, 90)
-        .midi(0, 0x90, 75, 90)
-        .midi(0, 0xB0, 1, 64);
+    op(events, vst2::effProcessEvents).u8(3).midi(0, 0x90, 52, 90).midi(0, 0x90, 75, 90);
+    events.midi(0, 0xB0, 1, 64);
     process(events, 4096);
     op(events, vst2::effProcessEvents).u8(1).midi(0, 0x80, 75, 0);
     process(events, 4096);
@@ -378,6 +348,6 @@ int main(int argc, char **argv) {
     eventsSeeds(out);
     paramsSeeds(out);
     dispatcherSeeds(out);
-    std::printf("%d seed files written to %s\n", out.count(), argv[1]);
+    std::printf("%d seed files written to %s\n", out.count, argv[1]);
     return 0;
 }

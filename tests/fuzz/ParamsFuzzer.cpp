@@ -12,25 +12,10 @@
 
 using namespace frakle::fuzz;
 
-namespace {
-
-constexpr int32_t kFrameBudget = 16384; // frames per input, so one input stays quick
-constexpr size_t kHostBuffer = 256;     // what hosts hand out for names and texts
-constexpr size_t kParamTextField = 24;  // the longest parameter text the plug-in promises
-
-void checkText(const std::vector<char> &buffer, size_t field, const char *what) {
-    if (strnlen(buffer.data(), buffer.size()) >= field) {
-        fail(std::string(what) + " does not fit its " + std::to_string(field) + "-byte field");
-    }
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     ByteReader in(data, size);
     Plugin &plugin = Plugin::forInput();
     const int32_t numParams = plugin.effect()->numParams;
-    int32_t budget = kFrameBudget;
     while (!in.empty()) {
         switch (in.byte() % kParamsOpCount) {
         case kParamsSet: {
@@ -55,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         case kParamsGetName: {
             std::vector<char> name(kHostBuffer, 0);
             plugin.dispatch(vst2::effGetProgramName, 0, 0, name.data());
-            checkText(name, vst2::kVstMaxProgNameLen, "program name");
+            checkText(name.data(), vst2::kVstMaxProgNameLen, "program name");
             break;
         }
         case kParamsRoundTrip:
@@ -76,19 +61,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             }
             break;
         }
-        case kParamsProcess: {
-            const int32_t frames = std::min<int32_t>(in.u16() % (Plugin::kBlockSize + 1), budget);
-            budget -= frames;
-            plugin.process(frames);
+        case kParamsProcess:
+            plugin.processFrom(in);
             break;
-        }
         case kParamsParamTexts: {
             const int32_t index = in.paramIndex(numParams);
             for (const int32_t opcode :
                  {vst2::effGetParamName, vst2::effGetParamLabel, vst2::effGetParamDisplay}) {
                 std::vector<char> text(kHostBuffer, 0);
                 plugin.dispatch(opcode, index, 0, text.data());
-                checkText(text, kParamTextField, "parameter text");
+                checkText(text.data(), kParamTextField, "parameter text");
             }
             break;
         }
@@ -99,6 +81,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             break;
         }
     }
-    plugin.finishInput(budget);
+    plugin.finishInput();
     return 0;
 }

@@ -49,45 +49,29 @@ struct Host {
         event.xany.window = target;
         XSendEvent(display, target, False, mask, &event);
     }
+    // Fields in their declared order: type, serial, send_event, display, window, root,
+    // subwindow, time, x, y, x_root, y_root, state, then button or is_hint or keycode, same_screen.
     void button(Window target, int type, unsigned int button, int x, int y) const {
         XEvent e{};
-        e.type = type;
-        e.xbutton.root = root();
-        e.xbutton.x = x;
-        e.xbutton.y = y;
-        e.xbutton.x_root = x;
-        e.xbutton.y_root = y;
-        e.xbutton.button = button;
-        e.xbutton.same_screen = True;
+        e.xbutton = {type, 0, False, display, target, root(), 0, 0, x, y, x, y, 0, button, True};
         send(target, e, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask);
     }
     void motion(Window target, int x, int y, unsigned int state) const {
         XEvent e{};
-        e.type = MotionNotify;
-        e.xmotion.root = root();
-        e.xmotion.x = x;
-        e.xmotion.y = y;
-        e.xmotion.x_root = x;
-        e.xmotion.y_root = y;
-        e.xmotion.state = state;
-        e.xmotion.same_screen = True;
+        e.xmotion = {MotionNotify, 0, False, display, target, root(), 0, 0, x, y, x, y,
+                     state,        0, True};
         send(target, e, PointerMotionMask);
     }
     void key(Window target, KeySym sym) const {
         XEvent e{};
-        e.type = KeyPress;
-        e.xkey.root = root();
-        e.xkey.keycode = XKeysymToKeycode(display, sym);
-        e.xkey.same_screen = True;
+        e.xkey = {KeyPress, 0, False, display, target, root(), 0,
+                  0,        0, 0,     0,       0,      0,      XKeysymToKeycode(display, sym),
+                  True};
         send(target, e, KeyPressMask);
     }
     TPoint pointer() const {
-        Window r = 0;
-        Window child = 0;
-        int x = 0;
-        int y = 0;
-        int wx = 0;
-        int wy = 0;
+        Window r = 0, child = 0;
+        int x = 0, y = 0, wx = 0, wy = 0;
         unsigned int mask = 0;
         XQueryPointer(display, root(), &r, &child, &x, &y, &wx, &wy, &mask);
         return {x, y};

@@ -25,18 +25,6 @@ struct Setup {
 
 void PrintTo(const Setup &setup, std::ostream *out) { *out << setup.name; }
 
-// An event on every step of a four-step pattern, so events start all through the signal.
-void everyStep(tools::TestHost &h) {
-    auto p = h.getChunk(tools::ChunkKind::Preset);
-    for (size_t k = 0; k < 4; ++k) {
-        p[kPatternSteps + k] = 1;
-    }
-    p[kStepCount] = 4;
-    // Every filter in its resonant mode, for the setups that switch filters on.
-    std::memset(p.data() + offsetof(state::TProgramRecord, filterQMode), 1, 10);
-    ASSERT_EQ(h.setChunk(p, tools::ChunkKind::Preset), 2800);
-}
-
 Setup soloed(const char *name, int effect) {
     return {name, [effect](tools::TestHost &h) {
                 everyStep(h);
@@ -49,9 +37,8 @@ Setup soloed(const char *name, int effect) {
 // scale, so the soft clipper is on.
 void delayAndFilters(tools::TestHost &h) {
     everyStep(h);
-    auto p = h.getChunk(tools::ChunkKind::Preset);
-    p[offsetof(state::TProgramRecord, clippingMode)] = 2;
-    ASSERT_EQ(h.setChunk(p, tools::ChunkKind::Preset), 2800);
+    editPreset(
+        h, [](std::vector<uint8_t> &p) { p[offsetof(state::TProgramRecord, clippingMode)] = 2; });
     h.setParameter(26, 1.0f);                         // "DlyFedBk"
     h.setParameter(109 + 7, 1.0f);                    // "G> Delay"
     const float types[4] = {0.3f, 0.55f, 0.8f, 1.0f}; // lowpass, highpass, bandpass, notch

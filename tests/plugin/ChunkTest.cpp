@@ -7,20 +7,6 @@ namespace {
 
 using Chunks = PluginTest;
 
-TEST_F(Chunks, FreshInstanceSavesTheDefaultProgram) {
-    const auto p = preset();
-    ASSERT_EQ(p.size(), 2800u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char *>(p.data())), "Program 1");
-    EXPECT_EQ(p[kStepCount], 64);
-    EXPECT_EQ(p[kPatternSteps + 4 * 64 + 13], 1); // pattern 5, step 13
-
-    const auto b = bank();
-    ASSERT_EQ(b.size(), 2804u);
-    EXPECT_EQ(std::vector<uint8_t>(b.begin(), b.begin() + 4),
-              (std::vector<uint8_t>{0xF0, 0x0A, 0, 0}));
-    EXPECT_EQ(std::vector<uint8_t>(b.begin() + 4, b.end()), p);
-}
-
 TEST_F(Chunks, BankRoundTripReproducesEveryByte) {
     host().setParameter(1, 0.3f);
     host().setParameter(2, 9.0f / 15.0f);

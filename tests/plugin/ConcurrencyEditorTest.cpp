@@ -9,36 +9,17 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <optional>
 #include <string>
 #include <thread>
 
 namespace frakle::plugin_tests {
 namespace {
 
-// The editor on the headless back end whatever display the test runs on.
-class WithoutDisplay {
-public:
-    WithoutDisplay() {
-        if (const char *display = std::getenv("DISPLAY")) {
-            saved_ = display;
-            unsetenv("DISPLAY");
-        }
-    }
-    ~WithoutDisplay() {
-        if (saved_) {
-            setenv("DISPLAY", saved_->c_str(), 1);
-        }
-    }
-    WithoutDisplay(const WithoutDisplay &) = delete;
-    WithoutDisplay &operator=(const WithoutDisplay &) = delete;
-
-private:
-    std::optional<std::string> saved_;
-};
-
 TEST(ConcurrencyWithEditor, AudioAutomationMidiChunksAndTheEditorSideBySide) {
-    const WithoutDisplay headless;
+    // The editor on the headless back end whatever display the test runs on.
+    const char *display = std::getenv("DISPLAY");
+    const std::string savedDisplay = display != nullptr ? display : "";
+    unsetenv("DISPLAY");
     tools::TestHost host(FRAKLE_PLUGIN_PATH);
     tools::TestHost quiet(FRAKLE_PLUGIN_PATH); // only the chunk thread touches it
     host.open();
@@ -118,6 +99,9 @@ TEST(ConcurrencyWithEditor, AudioAutomationMidiChunksAndTheEditorSideBySide) {
     for (int32_t i = 0; i < 147; ++i) {
         const float v = host.getParameter(i);
         EXPECT_TRUE(v >= 0.0f && v <= 1.0f) << i;
+    }
+    if (!savedDisplay.empty()) {
+        setenv("DISPLAY", savedDisplay.c_str(), 1);
     }
 }
 

@@ -116,27 +116,6 @@ TEST(Lifetime, TwentyInstancesComeAndGoInAnyOrderWithAndWithoutEditors) {
     EXPECT_GT(closedWithEditor, 0);
 }
 
-// effClose with the editor open, straight after opening it and after a while of idling and
-// playing; and the editor opened, closed and opened again before the close.
-TEST(Lifetime, ClosingWithTheEditorOpen) {
-    for (int idles : {0, 1, 25}) {
-        tools::TestHost h(FRAKLE_PLUGIN_PATH);
-        h.open();
-        ASSERT_EQ(h.openEditor(0), 1);
-        for (int i = 0; i < idles; ++i) {
-            h.idleEditor();
-            playBlock(h);
-        }
-        if (idles == 25) {
-            h.closeEditor();
-            ASSERT_EQ(h.openEditor(0), 1);
-            h.idleEditor();
-        }
-        h.close();
-        EXPECT_TRUE(h.closed());
-    }
-}
-
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool kOwnAllocator = false; // the sanitizer's allocator: mallinfo2 tells nothing
 #else

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <memory>
 
@@ -30,6 +32,7 @@ constexpr size_t kPatternSolo = 1773;
 constexpr size_t kPatternGlobal = 1789;
 constexpr size_t kStepCount = 1805;
 constexpr size_t kLegacyCcMap = 1814;
+constexpr size_t kFilterQMode = 1959;
 constexpr size_t kCcMap = 1976;
 
 inline float floatAt(const std::vector<uint8_t> &bytes, size_t offset) {
@@ -40,6 +43,35 @@ inline float floatAt(const std::vector<uint8_t> &bytes, size_t offset) {
 
 inline void setFloatAt(std::vector<uint8_t> &bytes, size_t offset, float value) {
     std::memcpy(bytes.data() + offset, &value, 4);
+}
+
+// The record offset of an effect's output volume.
+inline size_t volumeOffset(int effect) { return 88 + 44 * static_cast<size_t>(effect) + 4; }
+
+// The current pattern of a preset chunk made of these step codes.
+inline void setSteps(std::vector<uint8_t> &p, std::initializer_list<uint8_t> codes) {
+    std::copy(codes.begin(), codes.end(), p.begin() + kPatternSteps);
+    p[kStepCount] = static_cast<uint8_t>(codes.size());
+}
+
+// The preset changed by `edit`, loaded back into the plug-in.
+template <class Edit> void editPreset(tools::TestHost &h, Edit edit) {
+    auto p = h.getChunk(tools::ChunkKind::Preset);
+    edit(p);
+    ASSERT_EQ(h.setChunk(p, tools::ChunkKind::Preset), static_cast<intptr_t>(p.size()));
+}
+
+// A four-step pattern with an event on every step, so events start all through the signal, and
+// every filter in its resonant mode for the tests that switch filters on.
+inline void everyStep(tools::TestHost &h) {
+    editPreset(h, [](std::vector<uint8_t> &p) {
+        setSteps(p, {1, 1, 1, 1});
+        std::memset(p.data() + kFilterQMode, 1, 10);
+    });
+}
+
+inline tools::StereoSignal constant(size_t frames, float value) {
+    return {std::vector<float>(frames, value), std::vector<float>(frames, value)};
 }
 
 // Two bars of kicks, claps and hats at 120 bpm, made here so the tests need no files.

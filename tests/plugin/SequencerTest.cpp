@@ -10,54 +10,40 @@ namespace {
 
 constexpr size_t kStep = 5512; // samples per sixteenth at 120 bpm, 44.1 kHz
 
-size_t volumeOffset(int effect) { return 88 + 44 * static_cast<size_t>(effect) + 4; }
-
-tools::StereoSignal constant(size_t frames, float value) {
-    tools::StereoSignal s;
-    s.left.assign(frames, value);
-    s.right.assign(frames, value);
-    return s;
-}
-
-float peakBetween(const std::vector<float> &v, size_t from, size_t to) {
-    float peak = 0.0f;
-    for (size_t i = from; i < to; ++i) {
-        peak = std::max(peak, std::fabs(v[i]));
-    }
-    return peak;
-}
-
 using Sequencer = PluginTest;
 
-TEST_F(Sequencer, FourStepPatternSwitchesEffectsOnItsCodedSteps) {
-    auto p = preset();
-    // The crusher for three steps, then the reverser: on a steady input both give it back
-    // unchanged, so their output volumes tell them apart.
-    const uint8_t codes[4] = {7, 0, 0, 6};
-    std::memcpy(p.data() + kPatternSteps, codes, 4);
-    p[kStepCount] = 4;
-    setFloatAt(p, volumeOffset(5), 0.0f); // crusher silent
-    setFloatAt(p, volumeOffset(4), 1.0f); // reverser twice as loud
-    ASSERT_EQ(host().setChunk(p, tools::ChunkKind::Preset), 2800);
-    host().timeline().playing = true;
-    const auto out = host().processSignal(constant(6 * kStep, 0.25f), 512);
-
-    EXPECT_LT(peakBetween(out.left, 100, 3 * kStep), 1e-6f); // steps 0 … 2: the shuffler
-    EXPECT_EQ(out.left[3 * kStep + 2000], 0.5f);             // step 3: the modulator
-    EXPECT_EQ(out.right[4 * kStep - 1], 0.5f);
-    EXPECT_LT(peakBetween(out.left, 4 * kStep + 100, 6 * kStep), 1e-6f); // the pattern again
-    // The volume glides into each event: no jump from one sample to the next beyond 0.05.
-    for (size_t i = 1; i < out.left.size(); ++i) {
-        ASSERT_LT(std::fabs(out.left[i] - out.left[i - 1]), 0.05f) << i;
+// The crusher for three steps, then the reverser: on a steady input both give it back unchanged,
+// so their output volumes tell them apart, and the steps keep their codes however far from zero
+// the song is.
+TEST(SequencerSteps, FourStepPatternSwitchesEffectsOnItsCodedStepsAtAnySongPosition) {
+    for (double start : {0.0, -2.0, 536870912.0 + 1024.0, 1e10}) {
+        tools::TestHost h(FRAKLE_PLUGIN_PATH);
+        editPreset(h, [](std::vector<uint8_t> &p) {
+            setSteps(p, {7, 0, 0, 6});
+            setFloatAt(p, volumeOffset(5), 0.0f); // crusher silent
+            setFloatAt(p, volumeOffset(4), 1.0f); // reverser twice as loud
+        });
+        h.timeline().ppqPosition = start;
+        h.timeline().playing = true;
+        const auto out = h.processSignal(constant(12 * kStep, 0.25f), 512);
+        for (size_t step = 0; step < 12; ++step) {
+            const size_t middle = step * kStep + step / 2 + kStep / 2;
+            EXPECT_EQ(out.left[middle], step % 4 == 3 ? 0.5f : 0.0f) << step << " from " << start;
+        }
+        EXPECT_EQ(out.right[4 * kStep - 1], 0.5f);
+        // The volume glides into each event: no jump from one sample to the next beyond 0.05.
+        for (size_t i = 1; i < out.left.size(); ++i) {
+            ASSERT_LT(std::fabs(out.left[i] - out.left[i - 1]), 0.05f) << i;
+        }
     }
 }
 
 TEST_F(Sequencer, SoloAndGlobalOnTheSameEffectLeaveTheStepSlotEmpty) {
-    auto p = preset();
-    p[kPatternSolo + 1] = 2; // pattern 2: solo and global both the retrigger
-    p[kPatternGlobal + 1] = 2;
-    setFloatAt(p, volumeOffset(2), 0.25f); // gain 0.5 per pass
-    ASSERT_EQ(host().setChunk(p, tools::ChunkKind::Preset), 2800);
+    editPreset(host(), [](std::vector<uint8_t> &p) {
+        p[kPatternSolo + 1] = 2; // pattern 2: solo and global both the retrigger
+        p[kPatternGlobal + 1] = 2;
+        setFloatAt(p, volumeOffset(2), 0.25f); // gain 0.5 per pass
+    });
     host().setParameter(2, 1.0f / 15.0f);
     host().timeline().playing = true;
     const auto out = host().processSignal(constant(2 * kStep, 0.25f), 512);

@@ -1,8 +1,8 @@
-// Parameter table: labels, display ranges, record fields and the program load order.
+// Parameter table: labels, record fields and the program load order. (The display texts and
+// units are read through the binary interface in ParameterTest.)
 #include "state/ParameterTable.h"
 
 #include <cstddef>
-#include <cstdio>
 #include <set>
 #include <string>
 
@@ -17,13 +17,6 @@ const ParamInfo &Param(const char *label) {
     const int index = FindParamByLabel(label);
     EXPECT_GE(index, 0) << label;
     return kParamTable.at(index < 0 ? 0 : index);
-}
-
-std::string Display(const char *label, float value) {
-    const ParamInfo &p = Param(label);
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", p.minimum + value * (p.maximum - p.minimum));
-    return text;
 }
 
 TEST(ParameterLabels, FitEightCharactersAndOnlyGaterVolIsShared) {
@@ -46,21 +39,6 @@ TEST(ParameterLabels, FitEightCharactersAndOnlyGaterVolIsShared) {
     for (const auto &[index, label] : spots) {
         EXPECT_EQ(FindParamByLabel(label), index) << label;
     }
-}
-
-TEST(ParameterDisplay, MapsValueOntoTheRangeAndReportsTheUnit) {
-    EXPECT_EQ(Display("Mod Freq", 0.5f), "2500.00");
-    EXPECT_EQ(Display("RetrigSC", 0.25f), "-50.00");
-    EXPECT_EQ(Display("CrushQnt", 1.0f), "4.00");
-    EXPECT_EQ(Display("CrushQnt", 0.0f), "128.00");
-    EXPECT_EQ(Display("Pattern", 2.0f / 15.0f), "3.00");
-    EXPECT_EQ(Display("StretAmt", 0.125f), "200.00");
-    EXPECT_EQ(Display("DelaySiz", 0.04f), "0.16");
-    EXPECT_STREQ(Param("Mod Sprd").unit, "\xB0");
-    EXPECT_STREQ(Param("Mod Freq").unit, "Hz");
-    EXPECT_STREQ(Param("RetrgPit").unit, "");
-    EXPECT_STREQ(Param("Crush FC").unit, "");
-    EXPECT_STREQ(Param("CrushVol").unit, "%");
 }
 
 TEST(ParameterRecordFields, StoredOffsetsAreDistinctAlignedFloatsBeforeThePatterns) {

@@ -5,7 +5,6 @@
 #include "state/ParameterTable.h"
 #include "state/uPlugin.h"
 
-#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -21,11 +20,6 @@ public:
     PluginHarness() : plugin_(std::make_unique<APlugin>(&callback)) { sent().clear(); }
 
     APlugin &plugin() { return *plugin_; }
-    // Automation is recorded only while one thread drives the plug-in.
-    static std::atomic<bool> &recording() {
-        static std::atomic<bool> on{true};
-        return on;
-    }
     static std::vector<Automated> &sent() {
         static std::vector<Automated> list;
         return list;
@@ -53,7 +47,7 @@ private:
         if (opcode == vst2::audioMasterVersion) {
             return 2400;
         }
-        if (opcode == vst2::audioMasterAutomate && recording()) {
+        if (opcode == vst2::audioMasterAutomate) {
             sent().push_back({index, opt});
         }
         return 0;

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <thread>
 
 namespace frakle::state {
 namespace {
@@ -217,6 +219,47 @@ TEST(Envelope, FadesEachEventToItsLevel) {
     EXPECT_EQ(h.plugin().engine().envelopeLength(), 882); // 0.02 × 2 × 22050
     EXPECT_NEAR(l[441], 0.25f, 1e-3f);                    // half-way down the ramp
     EXPECT_EQ(l[1000], 0.0f);
+}
+
+// Host automation and a MIDI note switching patterns at the same moment: one switch wins and
+// the engine's steps are those of the pattern the record names, never a mix of two.
+TEST(Concurrency, SimultaneousPatternSwitchesNeverMixTwoPatterns) {
+    PluginHarness h;
+    APlugin &plugin = h.plugin();
+    const auto matches = [&plugin] {
+        const TProgramRecord &rec = plugin.record();
+        for (int k = 0; k < kMaxSteps; ++k) {
+            if (plugin.engine().stepCode(k) != rec.patternSteps[rec.currentPattern][k]) {
+                return false;
+            }
+        }
+        return true;
+    };
+
+    // Each round both threads wait for the round to open, then switch at the same moment.
+    constexpr int kRounds = 4000;
+    std::atomic<int> opened{-1};
+    std::atomic<int> finished{-1};
+    std::thread host([&] {
+        for (int round = 0; round < kRounds; ++round) {
+            while (opened.load() < round) {
+            }
+            plugin.setParameter(2, 2.0f / 15.0f); // pattern 3: every step coded
+            finished = round;
+        }
+    });
+    for (int round = 0; round < kRounds; ++round) {
+        opened = round;
+        plugin.setParameter(2, 3.0f / 15.0f); // pattern 4: every eighth step
+        while (finished.load() < round) {
+        }
+        if (!matches()) {
+            ADD_FAILURE() << "round " << round;
+            break;
+        }
+    }
+    opened = kRounds;
+    host.join();
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // A tiny VST 2.x plug-in that exercises the test host: it calls back during its entry, reads
-// the host's time info, takes MIDI and chunks, and logs what it saw.
+// the host's time info, takes chunks, and logs what it saw.
 #include "tests/tools/ProbePlugin.h"
 
 #include <algorithm>
@@ -81,28 +81,6 @@ float getParameter(vst2::AEffect *effect, int32_t index) {
                                             : 0.0f;
 }
 
-void takeEvents(Probe &probe, const vst2::VstEvents &list) {
-    for (int32_t i = 0; i < list.numEvents; ++i) {
-        const vst2::VstEvent *event = list.events[i];
-        if (event->type == vst2::kVstSysExType) {
-            probe.log.sysexBytes +=
-                reinterpret_cast<const vst2::VstMidiSysexEvent *>(event)->dumpBytes;
-            continue;
-        }
-        if (event->type != vst2::kVstMidiType) {
-            continue;
-        }
-        if (event->byteSize != sizeof(vst2::VstMidiEvent)) {
-            ++probe.log.badEvents;
-            continue;
-        }
-        const auto *midi = reinterpret_cast<const vst2::VstMidiEvent *>(event);
-        ++probe.log.midiEvents;
-        std::copy_n(midi->midiData, 3, probe.log.lastMidi);
-        probe.log.lastDeltaFrames = midi->deltaFrames;
-    }
-}
-
 intptr_t dispatcher(vst2::AEffect *effect, int32_t opcode, int32_t index, intptr_t value, void *ptr,
                     float opt) {
     Probe &probe = probeOf(effect);
@@ -151,7 +129,6 @@ intptr_t dispatcher(vst2::AEffect *effect, int32_t opcode, int32_t index, intptr
                     sizeof probe.params);
         return 1;
     case vst2::effProcessEvents:
-        takeEvents(probe, *static_cast<const vst2::VstEvents *>(ptr));
         return 1;
     case vst2::effCanDo:
         return std::strcmp(static_cast<const char *>(ptr), "receiveVstMidiEvent") == 0 ? 1 : -1;

@@ -39,11 +39,6 @@ struct ProbeLog {
     double tempo;
     double timeSampleRate;
     int32_t timeFlags;
-    int32_t midiEvents;
-    int32_t badEvents; // MIDI events whose byteSize was not 32
-    uint8_t lastMidi[3];
-    int32_t lastDeltaFrames;
-    int32_t sysexBytes;
 };
 
 } // namespace frakle::tools::probe

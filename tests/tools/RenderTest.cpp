@@ -1,4 +1,5 @@
-// frakle-render and frakle-demo-loop run as a user would run them.
+// frakle-render and frakle-demo-loop run as a user would run them: plug-ins, input formats,
+// presets, looping, MIDI cues, shorthands, variations, the plot, and every usage error.
 #include "tests/tools/ProbePlugin.h"
 #include "tests/tools/ToolTestSupport.h"
 
@@ -8,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 
 namespace frakle::tools::testing {
 namespace {
@@ -18,33 +21,6 @@ const std::string kProbe = FRAKLE_PROBE_PLUGIN_PATH;
 const std::string kBitcrush = "/usr/lib/vst/MaBitcrush-vst.so";
 constexpr int kStereo16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 
-class RenderTest : public ::testing::Test {
-protected:
-    // Writes a stereo 16-bit sine input and returns its path.
-    std::string input(size_t frames = 4410, int rate = 44100) {
-        const auto path = folder / "in.wav";
-        writeWav(path, sineWav(2, frames, rate, kStereo16));
-        return path.string();
-    }
-
-    RunResult render(std::vector<std::string> args) { return runProgram(kRenderer, args); }
-
-    // Renders in.wav to out.wav with the given options and returns the output.
-    WavData renderOk(std::vector<std::string> args) {
-        args.push_back((folder / "in.wav").string());
-        args.push_back(out());
-        const RunResult result = render(args);
-        EXPECT_EQ(result.exitCode, 0) << result.err;
-        EXPECT_EQ(result.err, "");
-        return readWav(out());
-    }
-
-    std::string out() const { return (folder / "out.wav").string(); }
-    std::string path(const std::string &name) const { return (folder / name).string(); }
-
-    ScratchFolder folder;
-};
-
 void expectSingleError(const RunResult &result, const std::string &program) {
     EXPECT_NE(result.exitCode, 0);
     const std::vector<std::string> errorLines = lines(result.err);
@@ -53,144 +29,114 @@ void expectSingleError(const RunResult &result, const std::string &program) {
     EXPECT_EQ(result.out, "");
 }
 
+std::vector<uint8_t> bytesOf(const std::string &path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+uint32_t bigEndian(const std::vector<uint8_t> &b, size_t at) {
+    return uint32_t{b[at]} << 24 | uint32_t{b[at + 1]} << 16 | uint32_t{b[at + 2]} << 8 | b[at + 3];
+}
+
+class RenderTest : public ::testing::Test {
+protected:
+    std::string path(const std::string &name) const { return (folder / name).string(); }
+    // A stereo 16-bit sine as in.wav.
+    void input(size_t frames = 4410, int rate = 44100) {
+        writeWav(path("in.wav"), sineWav(2, frames, rate, kStereo16));
+    }
+    // One bar of the demo drum loop at 120 bpm as in.wav, for the plug-in proper.
+    void drumInput() {
+        const RunResult made = runProgram(
+            kDemoLoop, {path("in.wav"), "--bpm", "120", "--bars", "1", "--rate", "22050"});
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+    }
+    RunResult render(std::vector<std::string> args) { return runProgram(kRenderer, args); }
+    // Renders in.wav to `output` with the given options; the run must print no error.
+    WavData renderOk(std::vector<std::string> args, const std::string &output = "out.wav") {
+        args.push_back(path("in.wav"));
+        args.push_back(path(output));
+        const RunResult result = render(args);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        return std::filesystem::exists(path(output)) ? readWav(path(output)) : WavData{};
+    }
+
+    ScratchFolder folder;
+};
+
 TEST_F(RenderTest, RendersThroughDebianPlugin) {
     if (!std::filesystem::exists(kBitcrush)) {
         GTEST_SKIP() << kBitcrush << " is not installed";
     }
     input(22050, 22050);
-    const RunResult result = render(
-        {"--plugin", kBitcrush, "--param", "resolution=0.2", "--bpm", "96", path("in.wav"), out()});
+    const RunResult result = render({"--plugin", kBitcrush, "--param", "resolution=0.2", "--bpm",
+                                     "96", path("in.wav"), path("out.wav")});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     for (const char *expected : {"MaBitcrush", "in.wav", "out.wav", "22050 Hz", "96 bpm",
                                  "22050 frames (1.000 s)", "peak", "RMS", "dBFS"}) {
         EXPECT_NE(result.out.find(expected), std::string::npos) << expected << "\n" << result.out;
     }
-    const WavData output = readWav(out());
+    const WavData output = readWav(path("out.wav"));
     EXPECT_EQ(output.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     EXPECT_EQ(output.sampleRate, 22050);
     ASSERT_EQ(output.channels.size(), 2u);
     EXPECT_EQ(output.frames(), 22050u);
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"in.wav", "out.wav"}));
-}
 
-TEST_F(RenderTest, RendersThroughFrakleByDefault) {
-    if (!std::filesystem::exists(FRAKLE_PLUGIN_PATH)) {
-        GTEST_SKIP() << FRAKLE_PLUGIN_PATH << " is not built";
-    }
-    input(44100);
-    const WavData output = renderOk({"--bpm", "128", "--start-beat", "4"});
-    EXPECT_EQ(output.frames(), 44100u);
-    // The same render gives the same file, byte for byte: no chunk carries the time of writing.
-    const auto bytesOf = [](const std::string &file) {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
-    const std::string first = bytesOf(out());
-    EXPECT_EQ(first.find("PEAK"), std::string::npos);
-    renderOk({"--bpm", "128", "--start-beat", "4"});
-    EXPECT_EQ(bytesOf(out()), first);
-    ASSERT_EQ(output.channels.size(), 2u);
-    for (const auto &channel : output.channels) {
-        for (const float sample : channel) {
-            ASSERT_TRUE(std::isfinite(sample));
-        }
-    }
-
-    // Its own preset survives a save and a load.
-    const RunResult saved =
-        render({"--save-preset", path("frakle.fxp"), path("in.wav"), path("a.wav")});
-    ASSERT_EQ(saved.exitCode, 0) << saved.err;
-    const RunResult loaded = render({"--preset", path("frakle.fxp"), "--save-preset",
-                                     path("again.fxp"), path("in.wav"), path("b.wav")});
-    ASSERT_EQ(loaded.exitCode, 0) << loaded.err;
-}
-
-TEST_F(RenderTest, TransportPlaysFromTheStartBeatInBlocks) {
-    input(1000, 8000);
-    const WavData output = renderOk({"--plugin", kProbe, "--param", "Beat=1", "--param", "Gain=0.5",
-                                     "--bpm", "90", "--start-beat", "8", "--block", "64"});
-    ASSERT_EQ(output.frames(), 1000u);
-    const WavData in = readWav(path("in.wav"));
-    for (size_t frame = 0; frame < 1000; ++frame) {
-        const double block = static_cast<double>(frame / 64);
-        ASSERT_FLOAT_EQ(output.channels[1][frame], 8.0 + block * 64 * 90.0 / (60.0 * 8000.0))
-            << "frame " << frame;
-        ASSERT_FLOAT_EQ(output.channels[0][frame], in.channels[0][frame]) << "frame " << frame;
-    }
+    // A plug-in without chunks saves its parameter list; the preset gives the same render.
+    const WavData direct = renderOk(
+        {"--plugin", kBitcrush, "--param", "resolution=0.1", "--save-preset", path("crush.fxp")});
+    EXPECT_EQ(renderOk({"--plugin", kBitcrush, "--preset", path("crush.fxp")}).channels,
+              direct.channels);
+    EXPECT_NE(renderOk({"--plugin", kBitcrush}).channels, direct.channels);
+    expectSingleError(render({"--plugin", kBitcrush, "--save-preset", path("crush.chunk"),
+                              path("in.wav"), path("out.wav")}),
+                      "frakle-render");
 }
 
 TEST_F(RenderTest, AcceptsMonoAnd24BitInput) {
     for (const int format : {SF_FORMAT_WAV | SF_FORMAT_PCM_16, SF_FORMAT_WAV | SF_FORMAT_PCM_24,
                              SF_FORMAT_WAV | SF_FORMAT_FLOAT}) {
         SCOPED_TRACE(format);
-        const WavData mono = sineWav(1, 3000, 32000, format);
-        writeWav(path("in.wav"), mono);
+        writeWav(path("in.wav"), sineWav(1, 3000, 32000, format));
         const WavData output = renderOk({"--plugin", kProbe});
         ASSERT_EQ(output.channels.size(), 2u);
         ASSERT_EQ(output.frames(), 3000u);
         EXPECT_EQ(output.sampleRate, 32000);
         const WavData in = readWav(path("in.wav"));
-        for (size_t frame = 0; frame < 3000; ++frame) {
-            ASSERT_EQ(output.channels[0][frame], in.channels[0][frame]);
-            ASSERT_EQ(output.channels[1][frame], in.channels[0][frame]);
-        }
+        EXPECT_EQ(output.channels[0], in.channels[0]);
+        EXPECT_EQ(output.channels[1], in.channels[0]);
     }
 }
 
 TEST_F(RenderTest, PresetsRoundTripAsChunksAndFxp) {
     input(500, 8000);
-    const float peakIn = 0.5f;
-    auto peakOf = [](const WavData &data) {
-        float peak = 0.0f;
-        for (const float sample : data.channels[0]) {
-            peak = std::max(peak, std::fabs(sample));
-        }
-        return peak;
-    };
     for (const std::string name : {"probe.fxp", "probe.chunk"}) {
         SCOPED_TRACE(name);
-        const std::string preset = path(name);
         // Gain 0.25 halves the signal; the preset must carry that to the next render.
-        renderOk({"--plugin", kProbe, "--param", "Gain=0.25", "--save-preset", preset});
-        const WavData output = renderOk({"--plugin", kProbe, "--preset", preset});
-        EXPECT_NEAR(peakOf(output), peakIn / 2, 0.01);
+        renderOk({"--plugin", kProbe, "--param", "Gain=0.25", "--save-preset", path(name)});
+        const WavData output = renderOk({"--plugin", kProbe, "--preset", path(name)});
+        float peak = 0.0f;
+        for (const float sample : output.channels[0]) {
+            peak = std::max(peak, std::fabs(sample));
+        }
+        EXPECT_NEAR(peak, 0.25, 0.01);
     }
-
-    std::ifstream file(path("probe.fxp"), std::ios::binary);
-    const std::vector<uint8_t> fxp(std::istreambuf_iterator<char>(file), {});
+    const std::vector<uint8_t> fxp = bytesOf(path("probe.fxp"));
     ASSERT_GE(fxp.size(), 60u);
-    auto bigEndian = [&](size_t at) {
-        return static_cast<int32_t>(uint32_t{fxp[at]} << 24 | uint32_t{fxp[at + 1]} << 16 |
-                                    uint32_t{fxp[at + 2]} << 8 | uint32_t{fxp[at + 3]});
-    };
-    EXPECT_EQ(bigEndian(0), vst2::kCcnKMagic);
-    EXPECT_EQ(bigEndian(4), static_cast<int32_t>(fxp.size() - 8));
-    EXPECT_EQ(bigEndian(8), vst2::kFxChunkProgramMagic);
-    EXPECT_EQ(bigEndian(12), 1);
-    EXPECT_EQ(bigEndian(16), probe::kUniqueId);
-    EXPECT_EQ(bigEndian(20), 3); // the probe's version
-    EXPECT_EQ(bigEndian(56), static_cast<int32_t>(fxp.size() - 60));
-}
-
-TEST_F(RenderTest, ParameterListFxpRoundTripsForPluginsWithoutChunks) {
-    if (!std::filesystem::exists(kBitcrush)) {
-        GTEST_SKIP() << kBitcrush << " is not installed";
+    const uint32_t header[] = {
+        static_cast<uint32_t>(vst2::kCcnKMagic),           static_cast<uint32_t>(fxp.size() - 8),
+        static_cast<uint32_t>(vst2::kFxChunkProgramMagic), 1,
+        static_cast<uint32_t>(probe::kUniqueId),           3}; // 3: its version
+    for (size_t i = 0; i < std::size(header); ++i) {
+        EXPECT_EQ(bigEndian(fxp, 4 * i), header[i]) << "word " << i;
     }
-    input(2000);
-    const WavData direct = renderOk(
-        {"--plugin", kBitcrush, "--param", "resolution=0.1", "--save-preset", path("crush.fxp")});
-    const WavData fromPreset = renderOk({"--plugin", kBitcrush, "--preset", path("crush.fxp")});
-    EXPECT_EQ(direct.channels, fromPreset.channels);
-    const WavData plain = renderOk({"--plugin", kBitcrush});
-    EXPECT_NE(direct.channels, plain.channels);
-
-    const RunResult raw = render(
-        {"--plugin", kBitcrush, "--save-preset", path("crush.chunk"), path("in.wav"), out()});
-    expectSingleError(raw, "frakle-render");
+    EXPECT_EQ(bigEndian(fxp, 56), fxp.size() - 60);
 }
 
-TEST_F(RenderTest, EveryErrorIsOneLineAndWritesNothing) {
-    input(100);
+TEST_F(RenderTest, EveryUsageErrorIsOneLineAndWritesNothing) {
+    input(1000, 8000);
     std::ofstream(path("notes.txt")) << "not audio\n";
     writeWav(path("8bit.wav"), sineWav(1, 100, 8000, SF_FORMAT_WAV | SF_FORMAT_PCM_U8));
     writeWav(path("double.wav"), sineWav(2, 100, 8000, SF_FORMAT_WAV | SF_FORMAT_DOUBLE));
@@ -206,82 +152,185 @@ TEST_F(RenderTest, EveryErrorIsOneLineAndWritesNothing) {
     std::ofstream(path("garbage.chunk"), std::ios::binary) << "garbage";
     const std::vector<std::string> inputs = folder.entries();
 
-    const std::string in = path("in.wav");
-    const std::vector<std::vector<std::string>> cases{
-        {},
-        {in},
-        {path("missing.wav"), "OUT"},
-        {path("notes.txt"), "OUT"},
-        {path("8bit.wav"), "OUT"},
-        {path("double.wav"), "OUT"},
-        {path("quad.wav"), "OUT"},
-        {path("in.aiff"), "OUT"},
-        {"--frobnicate", in, "OUT"},
-        {"--bpm", "fast", in, "OUT"},
-        {"--bpm", "0", in, "OUT"},
-        {"--bpm", "-120", in, "OUT"},
-        {"--start-beat", "1e999", in, "OUT"},
-        {"--block", "0", in, "OUT"},
-        {"--block", "65537", in, "OUT"},
-        {"--block", "12.5", in, "OUT"},
-        {in, "OUT", "--block"},
-        {"--param", "Gain", in, "OUT"},
-        {"--param", "Gain=1.01", in, "OUT"},
-        {"--param", "Gain=-0.1", in, "OUT"},
-        {"--param", "Gain=half", in, "OUT"},
-        {"--param", "Volume=0.5", in, "OUT"},
-        {"--param", "Spare=0.5", in, "OUT"},
-        {"--param", "4=0.5", in, "OUT"},
-        {"--preset", path("missing.fxp"), in, "OUT"},
-        {"--preset", path("bad.fxp"), in, "OUT"},
-        {"--preset", path("short.fxp"), in, "OUT"},
-        {"--preset", path("foreign.fxp"), in, "OUT"},
-        {"--preset", path("garbage.chunk"), in, "OUT"},
-        {"--save-preset", path("nofolder/p.fxp"), in, "OUT"},
-        {"--plugin", path("nothing.so"), in, "OUT"},
-        {"--plugin", path("notes.txt"), in, "OUT"},
-        {in, path("nofolder/out.wav")},
-    };
-    for (std::vector<std::string> args : cases) {
-        std::string shown;
-        for (std::string &arg : args) {
-            shown += arg + " ";
-            if (arg == "OUT") {
-                arg = out();
-            }
+    // D/ stands for the scratch folder, OUT for D/out.wav; the probe plays unless a case names
+    // a plug-in. The probe has no Pattern, solo switches or RandSeed.
+    const char *const cases[] = {"",
+                                 "D/in.wav",
+                                 "D/missing.wav OUT",
+                                 "D/notes.txt OUT",
+                                 "D/8bit.wav OUT",
+                                 "D/double.wav OUT",
+                                 "D/quad.wav OUT",
+                                 "D/in.aiff OUT",
+                                 "--frobnicate D/in.wav OUT",
+                                 "--bpm fast",
+                                 "--bpm 0",
+                                 "--bpm -120",
+                                 "--start-beat 1e999",
+                                 "--block 0",
+                                 "--block 65537",
+                                 "--block 12.5",
+                                 "D/in.wav OUT --block",
+                                 "--param Gain",
+                                 "--param Gain=1.01",
+                                 "--param Gain=-0.1",
+                                 "--param Gain=half",
+                                 "--param Volume=0.5",
+                                 "--param Spare=0.5",
+                                 "--param 4=0.5",
+                                 "--preset D/missing.fxp",
+                                 "--preset D/bad.fxp",
+                                 "--preset D/short.fxp",
+                                 "--preset D/foreign.fxp",
+                                 "--preset D/garbage.chunk",
+                                 "--save-preset D/nofolder/p.fxp",
+                                 "--plugin D/nothing.so",
+                                 "--plugin D/notes.txt",
+                                 "D/in.wav D/nofolder/out.wav",
+                                 "--loop 0",
+                                 "--loop 1001",
+                                 "--loop two",
+                                 "--note 128@0",
+                                 "--note -1@0",
+                                 "--note 55",
+                                 "--note 55@",
+                                 "--note 55@-1",
+                                 "--note 55@soon",
+                                 "--note @1",
+                                 "--note 55@100",
+                                 "--loop 2 --note 55@0.5",
+                                 "--cc 7@0",
+                                 "--cc 7=1",
+                                 "--cc 128=1@0",
+                                 "--cc 7=128@0",
+                                 "--cc 7=x@0",
+                                 "--pattern 0",
+                                 "--pattern 17",
+                                 "--pattern 8",
+                                 "--solo echo",
+                                 "--solo reverser",
+                                 "--global Delay",
+                                 "--variations 0",
+                                 "--variations 1001",
+                                 "--variations 3",
+                                 "--seeds 0.5,1.5",
+                                 "--seeds 0.5,",
+                                 "--seeds ''",
+                                 "--variations 2 --seeds 0.5",
+                                 "--plot D/plot.txt",
+                                 "--plot D/nofolder/plot.png",
+                                 "D/in.wav OUT --plot"};
+    for (const std::string line : cases) {
+        SCOPED_TRACE(line);
+        std::vector<std::string> args{"--plugin", kProbe};
+        std::istringstream words(line);
+        for (std::string word; words >> word;) {
+            word = word == "OUT" ? path("out.wav") : word == "''" ? "" : word;
+            args.push_back(word.starts_with("D/") ? path(word.substr(2)) : word);
         }
-        SCOPED_TRACE(shown);
-        const bool pluginGiven = std::find(args.begin(), args.end(), "--plugin") != args.end();
-        if (!pluginGiven) {
-            args.insert(args.begin(), {"--plugin", kProbe});
+        if (line.starts_with("--") && line.find("D/in.wav") == std::string::npos) {
+            args.push_back(path("in.wav"));
+            args.push_back(path("out.wav"));
+        }
+        if (line.starts_with("--plugin")) {
+            args.erase(args.begin(), args.begin() + 2);
         }
         expectSingleError(render(args), "frakle-render");
-        EXPECT_FALSE(std::filesystem::exists(out()));
+        EXPECT_EQ(folder.entries(), inputs);
     }
-    EXPECT_EQ(folder.entries(), inputs);
 
-    const RunResult shared = render({"--plugin", kProbe, "--param", "Spare=1", in, out()});
+    const RunResult shared =
+        render({"--plugin", kProbe, "--param", "Spare=1", path("in.wav"), path("out.wav")});
     EXPECT_NE(shared.err.find("indices 2, 3"), std::string::npos) << shared.err;
-
     // An existing output stays as it was.
-    std::ofstream(out()) << "keep";
-    expectSingleError(render({"--plugin", kProbe, "--bpm", "x", in, out()}), "frakle-render");
-    std::ifstream kept(out());
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep");
+    std::ofstream(path("out.wav")) << "keep";
+    expectSingleError(render({"--plugin", kProbe, "--bpm", "x", path("in.wav"), path("out.wav")}),
+                      "frakle-render");
+    EXPECT_EQ(bytesOf(path("out.wav")), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+    const RunResult help = render({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("32-bit float stereo"), std::string::npos);
+    EXPECT_NE(help.out.find("status 2"), std::string::npos);
+    EXPECT_EQ(help.err, "");
 }
 
-TEST_F(RenderTest, HelpDescribesOutputAndExitStatus) {
-    const RunResult result = render({"--help"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_NE(result.out.find("32-bit float stereo"), std::string::npos);
-    EXPECT_NE(result.out.find("status 2"), std::string::npos);
-    EXPECT_EQ(result.err, "");
+TEST_F(RenderTest, LoopsRunTheSongPositionOnAndCuesSplitBlocks) {
+    // The probe's right output is the song position at each block's start.
+    input(1000, 8000);
+    const WavData in = readWav(path("in.wav"));
+    // 90 bpm at 8 kHz: frame 700 is beat 0.13125, frame 1100 beat 0.20625.
+    const WavData out =
+        renderOk({"--plugin", kProbe, "--param", "Beat=1", "--bpm", "90", "--start-beat", "2",
+                  "--block", "64", "--loop", "2", "--note", "60@0.13125", "--cc", "1=64@0.20625"});
+    ASSERT_EQ(out.frames(), 2000u);
+    size_t blockStart = 0;
+    for (size_t frame = 0; frame < 2000; ++frame) {
+        if (frame == blockStart + 64 || frame == 700 || frame == 1100) {
+            blockStart = frame;
+        }
+        ASSERT_FLOAT_EQ(out.channels[0][frame], in.channels[0][frame % 1000]) << frame;
+        ASSERT_FLOAT_EQ(out.channels[1][frame],
+                        static_cast<float>(2.0 + blockStart * 90.0 / (60.0 * 8000.0)))
+            << frame;
+    }
+    drumInput();
+    const size_t once = renderOk({}, "once.wav").frames();
+    EXPECT_EQ(renderOk({"--loop", "2"}, "twice.wav").frames(), 2 * once);
+}
+
+TEST_F(RenderTest, PatternNotesAndShorthandsSelectTheSamePattern) {
+    drumInput();
+    const WavData plain = renderOk({}, "plain.wav");
+    const WavData note = renderOk({"--note", "55@0"}, "note.wav");
+    EXPECT_NE(note.channels, plain.channels);
+    EXPECT_EQ(renderOk({"--pattern", "8"}, "pattern.wav").channels, note.channels);
+    // Soloing an effect on every event changes the output too.
+    EXPECT_NE(renderOk({"--solo", "reverser"}, "solo.wav").channels, plain.channels);
+}
+
+TEST_F(RenderTest, VariationsDifferFromEachOtherAndRepeat) {
+    drumInput();
+    std::vector<std::vector<std::vector<float>>> runs[2];
+    std::string bytes[2]; // the same render is the same file: no chunk carries the time
+    for (int i = 0; i < 2; ++i) {
+        renderOk({"--variations", "3"});
+        EXPECT_EQ(folder.entries(),
+                  (std::vector<std::string>{"in.wav", "out-1.wav", "out-2.wav", "out-3.wav"}));
+        for (const char *name : {"out-1.wav", "out-2.wav", "out-3.wav"}) {
+            runs[i].push_back(readWav(path(name)).channels);
+        }
+        std::ifstream in(path("out-1.wav"), std::ios::binary);
+        bytes[i].assign(std::istreambuf_iterator<char>(in), {});
+    }
+    EXPECT_EQ(bytes[0], bytes[1]);
+    EXPECT_EQ(bytes[0].find("PEAK"), std::string::npos);
+    EXPECT_NE(runs[0][0], runs[0][1]);
+    EXPECT_NE(runs[0][0], runs[0][2]);
+    EXPECT_NE(runs[0][1], runs[0][2]);
+    EXPECT_EQ(runs[0], runs[1]);
+    // An explicit seed list names the same renders: 0.5 is the middle one of three.
+    renderOk({"--seeds", "0.5"}, "seeded.wav");
+    EXPECT_EQ(readWav(path("seeded-1.wav")).channels, runs[0][1]);
+}
+
+TEST_F(RenderTest, PlotIsAPngOfTheExpectedSize) {
+    input(4000, 8000);
+    renderOk({"--plot", path("plot.png")});
+    const std::vector<uint8_t> png = bytesOf(path("plot.png"));
+    ASSERT_GT(png.size(), 33u);
+    EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
+    EXPECT_EQ(std::string(png.begin() + 12, png.begin() + 16), "IHDR");
+    EXPECT_EQ(bigEndian(png, 16), 1200u);
+    EXPECT_EQ(bigEndian(png, 20), 500u);
 }
 
 TEST(DemoLoopTest, WritesTheLoopLengthDeterministically) {
     ScratchFolder folder;
-    const RunResult first = runProgram(
-        kDemoLoop, {(folder / "a.wav").string(), "--bpm", "100", "--bars", "2", "--rate", "22050"});
+    const auto make = [&](const std::string &name, std::vector<std::string> args) {
+        args.insert(args.begin(), (folder / name).string());
+        return runProgram(kDemoLoop, args);
+    };
+    const RunResult first = make("a.wav", {"--bpm", "100", "--bars", "2", "--rate", "22050"});
     ASSERT_EQ(first.exitCode, 0) << first.err;
     const WavData loop = readWav(folder / "a.wav");
     EXPECT_EQ(loop.frames(), 2u * 4 * 60 * 22050 / 100); // 2 bars of 4 beats at 0.6 s
@@ -294,22 +343,14 @@ TEST(DemoLoopTest, WritesTheLoopLengthDeterministically) {
         }
     }
     EXPECT_NEAR(20.0 * std::log10(peak), -3.0, 0.1);
-
-    ASSERT_EQ(runProgram(kDemoLoop, {(folder / "b.wav").string(), "--bpm", "100", "--bars", "2",
-                                     "--rate", "22050"})
-                  .exitCode,
-              0);
+    ASSERT_EQ(make("b.wav", {"--bpm", "100", "--bars", "2", "--rate", "22050"}).exitCode, 0);
     EXPECT_EQ(readWav(folder / "b.wav").channels, loop.channels);
-
-    ASSERT_EQ(runProgram(kDemoLoop, {(folder / "c.wav").string()}).exitCode, 0);
+    ASSERT_EQ(make("c.wav", {}).exitCode, 0);
     EXPECT_EQ(readWav(folder / "c.wav").frames(), 4u * 4 * 22050); // 4 bars at 120 bpm, 44.1 kHz
-
+    expectSingleError(runProgram(kDemoLoop, {}), "frakle-demo-loop");
     for (const std::vector<std::string> &args :
-         std::vector<std::vector<std::string>>{{},
-                                               {(folder / "d.wav").string(), "--bpm", "0"},
-                                               {(folder / "d.wav").string(), "--bars", "x"},
-                                               {(folder / "d.wav").string(), "--loud"}}) {
-        expectSingleError(runProgram(kDemoLoop, args), "frakle-demo-loop");
+         {std::vector<std::string>{"--bpm", "0"}, {"--bars", "x"}, {"--loud"}}) {
+        expectSingleError(make("d.wav", args), "frakle-demo-loop");
     }
     EXPECT_FALSE(std::filesystem::exists(folder / "d.wav"));
 }
