@@ -53,8 +53,10 @@ demo-effects: demo
 bench: build
 	$(BUILD)/frakle_bench
 
+# A test that cannot run here says why; the reasons are repeated after the summary.
 test: deps-test build
-	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+	@ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS); rc=$$?; \
+	grep -h '^SKIPPED: ' $(BUILD)/Testing/Temporary/LastTest.log 2> /dev/null | sort -u; exit $$rc
 
 # Address + undefined-behaviour sanitizers, and the thread sanitizer, each in its own build.
 test-asan:

@@ -4,7 +4,7 @@
 # Run under with_xvfb.sh.
 set -u
 build="$1"
-command -v xdotool > /dev/null || { echo "xdotool not installed"; exit 77; }
+command -v xdotool > /dev/null || { echo "SKIPPED: xdotool is not installed (apt-get install xdotool)"; exit 77; }
 log=$(mktemp)
 loop=$(mktemp --suffix=.wav)
 trap 'rm -f "$log" "$loop"' EXIT

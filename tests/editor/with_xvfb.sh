@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command on a private virtual X display; exits 77 (skipped) where Xvfb is not installed.
 set -u
-command -v Xvfb > /dev/null || { echo "Xvfb not installed"; exit 77; }
+command -v Xvfb > /dev/null || { echo "SKIPPED: Xvfb is not installed (apt-get install xvfb)"; exit 77; }
 exec 3< <(:)
 fifo=$(mktemp -u)
 mkfifo "$fifo"

@@ -4,7 +4,7 @@
 set -u
 plugin="$1"
 scanner=/usr/lib/ardour7/ardour-vst-scanner
-[ -x "$scanner" ] || { echo "ardour-vst-scanner not installed"; exit 77; }
+[ -x "$scanner" ] || { echo "SKIPPED: Ardour's VST scanner is not installed (apt-get install ardour)"; exit 77; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$plugin" "$work/frakle.so"
