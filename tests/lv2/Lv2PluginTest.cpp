@@ -237,7 +237,7 @@ TEST(Lv2State, RoundTripGivesTheSameRecordAndTheSameAudio) {
     Lv2Instance original;
     std::vector<float> none;
     original.control(1) = 0.7f;
-    original.control(36) = 0.8f; // "OutPtVol"
+    original.control(36) = 0.8f;    // "OutPtVol"
     original.midi({0x90, 52, 100}); // pattern 5
     original.midi({0x90, 75, 100}); // shuffler solo
     original.run(none, none, none, none);
