@@ -140,6 +140,8 @@ struct Timeline {
     std::vector<Change> changes;
 };
 
+void PrintTo(const Timeline &timeline, std::ostream *out) { *out << timeline.name; }
+
 class Lv2Timeline : public ::testing::TestWithParam<Timeline> {};
 
 TEST_P(Lv2Timeline, OutputIsBitIdenticalToTheVstBuild) {
