@@ -50,7 +50,9 @@ const LV2UI_Descriptor &uiDescriptor() {
 class Lv2UiTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        display_ = XOpenDisplay(nullptr);
+        // One connection for the whole run: the server resets when its last client leaves.
+        static Display *const display = XOpenDisplay(nullptr);
+        display_ = display;
         ASSERT_NE(display_, nullptr) << "run under tests/editor/with_xvfb.sh";
         parent_ =
             XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 900, 700, 0, 0, 0);
@@ -60,7 +62,7 @@ protected:
     void TearDown() override {
         if (display_ != nullptr) {
             XDestroyWindow(display_, parent_);
-            XCloseDisplay(display_);
+            XSync(display_, False);
         }
     }
 
