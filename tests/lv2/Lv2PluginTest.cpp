@@ -35,6 +35,12 @@ struct PortNodes {
     LilvNode *controlRole = b.uri(LV2_CORE__control), *toggled = b.uri(LV2_CORE__toggled);
     LilvNode *trigger = b.uri(LV2_PORT_PROPS__trigger), *position = b.uri(LV2_TIME__Position);
     LilvNode *midiEvent = b.uri(LV2_MIDI__MidiEvent);
+    ~PortNodes() {
+        for (LilvNode *node : {audio, atom, input, output, control, designation, controlRole,
+                               toggled, trigger, position, midiEvent}) {
+            lilv_node_free(node);
+        }
+    }
     const LilvPort *port(uint32_t i) const { return lilv_plugin_get_port_by_index(b.plugin, i); }
     std::string symbol(uint32_t i) const {
         return lilv_node_as_string(lilv_port_get_symbol(b.plugin, port(i)));

@@ -6,7 +6,7 @@
 #include <lv2/state/state.h>
 #include <lv2/time/time.h>
 
-#include <cstring>
+#include <algorithm>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -163,14 +163,14 @@ void Lv2Instance::forge(std::vector<uint8_t> &buffer, bool time) {
 void Lv2Instance::run(std::span<const float> left, std::span<const float> right,
                       std::span<float> outLeft, std::span<float> outRight) {
     const size_t n = left.size();
-    std::memcpy(audio_[0].data(), left.data(), n * sizeof(float));
-    std::memcpy(audio_[1].data(), right.data(), n * sizeof(float));
+    std::copy(left.begin(), left.end(), audio_[0].begin());
+    std::copy(right.begin(), right.end(), audio_[1].begin());
     forge(time_, true);
     forge(midi_, false);
     pending_.clear();
     lilv_instance_run(instance_, static_cast<uint32_t>(n));
-    std::memcpy(outLeft.data(), audio_[2].data(), n * sizeof(float));
-    std::memcpy(outRight.data(), audio_[3].data(), n * sizeof(float));
+    std::copy_n(audio_[2].begin(), n, outLeft.begin());
+    std::copy_n(audio_[3].begin(), n, outRight.begin());
     forge(time_, true); // empty again, as a host leaves them between blocks
     forge(midi_, false);
 }
