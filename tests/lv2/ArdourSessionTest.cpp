@@ -1,7 +1,8 @@
 // A real host: Ardour 7 runs a headless session (tests/lv2/ardour_session.lua) with the bundle
 // inserted plainly on an audio track, the transport rolling at 150 bpm, and records the track's
-// output. With a constant input and the gater soloed, the gate opens once per sixteenth note of
-// the session's tempo: only a plug-in that hears Ardour's time positions plays so.
+// output, before and after the session is saved and reopened. With a constant input and the gater
+// soloed, the gate opens once per sixteenth note of the session's tempo: only a plug-in that hears
+// Ardour's time positions plays so.
 #include "tools/common/WavFile.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(ArdourSession, SequencerFollowsTheTempoOfAPlainInsert) {
+TEST(ArdourSession, PlainInsertFollowsTheTempoAndReopensTheSame) {
     if (!fs::exists("/usr/bin/ardour7-lua")) {
         GTEST_SKIP() << "Ardour 7 (Debian's ardour package) is not installed";
     }
@@ -35,23 +36,39 @@ TEST(ArdourSession, SequencerFollowsTheTempoOfAPlainInsert) {
     std::stringstream log;
     log << logFile.rdbuf();
     ASSERT_EQ(rc, 0) << log.str();
-    const size_t at = log.str().find("take ");
-    ASSERT_NE(at, std::string::npos) << log.str();
-    const std::string path = log.str().substr(at + 5, log.str().find('\n', at) - at - 5);
-
-    const tools::Audio take = tools::readWav(path);
-    ASSERT_EQ(take.sampleRate, 44100);
-    std::vector<size_t> openings;
-    const std::vector<float> &x = take.channels.front();
-    for (size_t i = 1; i < x.size(); ++i) {
-        if (x[i] > 0.25f && x[i - 1] <= 0.25f) {
-            openings.push_back(i);
-        }
+    // The record is saved in the session, and the session reopened plays as it did.
+    std::ifstream session(dir / "session" / "frakle.ardour");
+    std::stringstream saved;
+    saved << session.rdbuf();
+    EXPECT_NE(saved.str().find("urn:mosko:frakle"), std::string::npos);
+    bool stateSaved = false;
+    for (const auto &entry : fs::recursive_directory_iterator(dir / "session" / "plugins")) {
+        std::ifstream file(entry.path());
+        std::stringstream text;
+        text << file.rdbuf();
+        stateSaved = stateSaved || text.str().find("urn:mosko:frakle#record") != std::string::npos;
     }
-    ASSERT_GE(openings.size(), 30U) << "4 s at 150 bpm hold 40 sixteenths";
-    const double mean = static_cast<double>(openings.back() - openings.front()) /
-                        static_cast<double>(openings.size() - 1);
-    EXPECT_NEAR(mean, 44100.0 * 60.0 / 150.0 / 4.0, 20.0) << "samples between gate openings";
+    EXPECT_TRUE(stateSaved) << "no saved program record in the session";
+
+    int takes = 0;
+    for (size_t at = log.str().find("take "); at != std::string::npos;
+         at = log.str().find("take ", at + 1), ++takes) {
+        const std::string path = log.str().substr(at + 5, log.str().find('\n', at) - at - 5);
+        const tools::Audio take = tools::readWav(path);
+        ASSERT_EQ(take.sampleRate, 44100);
+        std::vector<size_t> openings;
+        const std::vector<float> &x = take.channels.front();
+        for (size_t i = 1; i < x.size(); ++i) {
+            if (x[i] > 0.25f && x[i - 1] <= 0.25f) {
+                openings.push_back(i);
+            }
+        }
+        ASSERT_GE(openings.size(), 30U) << path << ": 4 s at 150 bpm hold 40 sixteenths";
+        const double mean = static_cast<double>(openings.back() - openings.front()) /
+                            static_cast<double>(openings.size() - 1);
+        EXPECT_NEAR(mean, 44100.0 * 60.0 / 150.0 / 4.0, 20.0) << path << ": samples per opening";
+    }
+    EXPECT_EQ(takes, 2) << log.str();
     fs::remove_all(dir);
 }
 

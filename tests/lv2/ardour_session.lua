@@ -1,7 +1,8 @@
 -- A headless Ardour session (luasession, Dummy backend) for the LV2 real-host check: Frakle
 -- inserted plainly on an audio track that hears a constant input, the S> Gater switch on, the
 -- tempo at 150 bpm; a second track records its output while the transport rolls for 4 seconds.
--- Prints "take PATH" for the recorded left channel. Usage: ardour7-lua ardour_session.lua DIR
+-- The session is saved, closed, opened again and records 4 seconds more. Prints "take PATH" for
+-- the left channel of each recording. Usage: ardour7-lua ardour_session.lua DIR
 local dir = arg[1]
 local backend = AudioEngine:set_backend("None (Dummy)", "", "")
 backend:set_device_name("DC -6dBFS (+.5)")
@@ -24,14 +25,26 @@ local take = Session:new_audio_track(2, 2, nil, 1, "Take", -1, ARDOUR.TrackMode.
 take:input():disconnect_all(nil)
 take:input():audio(0):connect(track:output():audio(0):name())
 take:rec_enable_control():set_value(1, PBD.GroupControlDisposition.NoGroup)
-Session:maybe_enable_record(false)
-Session:request_roll(ARDOUR.TransportRequestSource.TRS_UI)
-ARDOUR.LuaAPI.usleep(4000000)
-assert(Session:actively_recording(), "the transport did not roll")
-Session:request_stop(false, false, ARDOUR.TransportRequestSource.TRS_UI)
-ARDOUR.LuaAPI.usleep(1000000)
-Session:save_state("", false, false, false, false, false)
-for region in take:playlist():region_list():iter() do
-    print("take " .. region:source(0):to_filesource():path())
+
+local function record(seen)
+    Session:maybe_enable_record(false)
+    Session:request_roll(ARDOUR.TransportRequestSource.TRS_UI)
+    ARDOUR.LuaAPI.usleep(4000000)
+    assert(Session:actively_recording(), "the transport did not roll")
+    Session:request_stop(false, false, ARDOUR.TransportRequestSource.TRS_UI)
+    ARDOUR.LuaAPI.usleep(1000000)
+    Session:save_state("", false, false, false, false, false)
+    for region in Session:route_by_name("Take"):to_track():playlist():region_list():iter() do
+        local path = region:source(0):to_filesource():path()
+        if path ~= seen then
+            print("take " .. path)
+            return path
+        end
+    end
 end
+
+local first = record(nil)
+close_session()
+assert(load_session(dir .. "/session", "frakle"), "the saved session did not open")
+record(first)
 close_session()
