@@ -129,13 +129,15 @@ TEST(Lv2Bundle, EachPatternScalePointSelectsItsPattern) {
 }
 
 // A host timeline: from `block` on, the tempo and transport are as given; a jump moves the song
-// position; a note is sent at the start of the block.
+// position; a note is sent and a parameter automated at the start of the block.
 struct Change {
     int block;
     double tempo;
     bool playing;
     double jumpTo; // NaN: no jump
     uint8_t note;  // 0: none
+    int parameter = -1;
+    float value = 0.0f;
 };
 constexpr double kNoJump = NAN;
 constexpr int kBlocks = 200;
@@ -180,6 +182,10 @@ TEST_P(Lv2Timeline, OutputIsBitIdenticalToTheVstBuild) {
                 const tools::MidiMessage note{0, {0x90, c.note, 100}};
                 vst.sendMidi(std::span(&note, 1));
                 lv2.midi({0x90, c.note, 100});
+            }
+            if (c.parameter >= 0) { // host automation: setParameter there, a port value here
+                vst.setParameter(c.parameter, c.value);
+                lv2.control(c.parameter) = c.value;
             }
         }
         const size_t at = static_cast<size_t>(block) * kBlock;
