@@ -178,14 +178,14 @@ TEST_P(Lv2Timeline, OutputIsBitIdenticalToTheVstBuild) {
             if (timeline.hostTime) {
                 lv2.position({t.ppqPosition, static_cast<float>(c.tempo), c.playing ? 1.0f : 0.0f});
             }
+            if (c.parameter >= 0) {
+                vst.setParameter(c.parameter, c.value);
+                lv2.control(c.parameter) = c.value;
+            }
             if (c.note != 0) {
                 const tools::MidiMessage note{0, {0x90, c.note, 100}};
                 vst.sendMidi(std::span(&note, 1));
                 lv2.midi({0x90, c.note, 100});
-            }
-            if (c.parameter >= 0) { // host automation: setParameter there, a port value here
-                vst.setParameter(c.parameter, c.value);
-                lv2.control(c.parameter) = c.value;
             }
         }
         const size_t at = static_cast<size_t>(block) * kBlock;
@@ -202,19 +202,21 @@ TEST_P(Lv2Timeline, OutputIsBitIdenticalToTheVstBuild) {
     EXPECT_GT(wet, timeline.hostTime ? kBlocks / 2 : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Timelines, Lv2Timeline,
-                         ::testing::Values(Timeline{"TempoChangesStopsJumpsAndNotes",
-                                                    true,
-                                                    {{0, 120.0, true, 0.0, 0},
-                                                     {40, 97.5, true, kNoJump, 0},
-                                                     {80, 97.5, false, kNoJump, 0},
-                                                     {100, 140.0, true, 7.25, 0},
-                                                     {130, 140.0, true, 3.5, 50},
-                                                     {160, 174.25, true, kNoJump, 74}}},
-                                           Timeline{"NoTimeInformation",
-                                                    false,
-                                                    {{0, 120.0, true, kNoJump, 0},
-                                                     {60, 120.0, true, kNoJump, 74}}}),
+// Host automation rides along: setParameter on the VST build, a port value on the LV2 one,
+// before the block's events as hosts commonly send them.
+const Timeline kFullTimeline{"TempoChangesStopsJumpsNotesAndAutomation",
+                             true,
+                             {{0, 120.0, true, 0.0, 0},
+                              {20, 120.0, true, kNoJump, 0, 1, 0.6f}, // "FraklAmt"
+                              {40, 97.5, true, kNoJump, 0, 36, 0.7f}, // "OutPtVol"
+                              {80, 97.5, false, kNoJump, 0},
+                              {100, 140.0, true, 7.25, 0, 7, 0.8f}, // "RevLeft" moves "RevRight"
+                              {130, 140.0, true, 3.5, 50, 2, 0.4f}, // "Pattern", a pattern note
+                              {160, 174.25, true, kNoJump, 74, 106, 1.0f}}}; // "S> Gater", solo
+const Timeline kNoTime{
+    "NoTimeInformation", false, {{0, 120.0, true, kNoJump, 0}, {60, 120.0, true, kNoJump, 74}}};
+
+INSTANTIATE_TEST_SUITE_P(Timelines, Lv2Timeline, ::testing::Values(kFullTimeline, kNoTime),
                          [](const auto &row) { return std::string(row.param.name); });
 
 float recordFloat(const std::vector<uint8_t> &record, int32_t parameter) {
