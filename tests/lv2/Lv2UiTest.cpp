@@ -130,7 +130,6 @@ TEST_F(Lv2UiTest, EmbedsTheEditorAndAKnobDragWritesRisingValues) {
     EXPECT_TRUE(std::is_sorted(seed.begin(), seed.end()));
     EXPECT_GT(seed.back(), 0.05f);
     EXPECT_LE(seed.back(), 0.2501f);
-    EXPECT_EQ(lv2.save(), lv2.save()); // the plug-in still answers between the UI's calls
 
     // A host change the plug-in has not taken yet reaches it through the UI at once, unechoed.
     gWrites.clear();
