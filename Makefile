@@ -125,7 +125,7 @@ coverage: deps-test
 	    CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=--coverage -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage -DCMAKE_MODULE_LINKER_FLAGS=--coverage"
 	find build-coverage -name '*.gcda' -delete
 	-ctest --test-dir build-coverage -j$(JOBS) > build-coverage/ctest.log 2>&1
-	gcovr -r . --object-directory build-coverage $(foreach d,host state engine dsp effects midi gui editor,-f '$(d)/') \
+	gcovr -r . --object-directory build-coverage $(foreach d,host state engine dsp effects midi gui editor lv2,-f '$(d)/') \
 	    --exclude-throw-branches --exclude-unreachable-branches -s -o build-coverage/coverage.txt
 
 lint: format tidy
