@@ -77,7 +77,6 @@ const LV2_State_Interface &stateInterface(LilvInstance *instance) {
 const Bundle &bundle() {
     static const Bundle loaded = [] {
         LilvWorld *world = lilv_world_new();
-        lilv_world_load_specifications(world);
         LilvNode *path = lilv_new_file_uri(world, nullptr, FRAKLE_BUILD_DIR "/frakle.lv2/");
         lilv_world_load_bundle(world, path);
         lilv_node_free(path);
