@@ -8,13 +8,17 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 DEPS := tools/install-deps.sh
 
-# Where `make install` puts the plug-in: ~/.vst for the user, or $(PREFIX)/lib/vst for everyone
-# when PREFIX is given; VSTDIR=... chooses any folder.
+# Where `make install` puts the plug-in and the LV2 bundle: ~/.vst and ~/.lv2 for the user, or
+# $(PREFIX)/lib/vst and $(PREFIX)/lib/lv2 for everyone when PREFIX is given; VSTDIR=... and
+# LV2DIR=... choose any folders.
 ifdef PREFIX
 VSTDIR ?= $(PREFIX)/lib/vst
+LV2DIR ?= $(PREFIX)/lib/lv2
 else
 VSTDIR ?= $(HOME)/.vst
+LV2DIR ?= $(HOME)/.lv2
 endif
+LV2_FILES := manifest.ttl frakle.ttl frakle.so
 
 .PHONY: all deps deps-test deps-ci build bench demo demo-effects test test-asan test-tsan lint format tidy \
 	fuzz fuzz-corpus coverage install uninstall clean
@@ -106,9 +110,14 @@ install: build
 	install -d "$(DESTDIR)$(VSTDIR)"
 	install -m 644 $(BUILD)/frakle.so "$(DESTDIR)$(VSTDIR)/frakle.so"
 	@echo "installed $(DESTDIR)$(VSTDIR)/frakle.so"
+	install -d "$(DESTDIR)$(LV2DIR)/frakle.lv2"
+	install -m 644 $(addprefix $(BUILD)/frakle.lv2/,$(LV2_FILES)) "$(DESTDIR)$(LV2DIR)/frakle.lv2/"
+	@echo "installed $(DESTDIR)$(LV2DIR)/frakle.lv2"
 
 uninstall:
 	rm -f "$(DESTDIR)$(VSTDIR)/frakle.so"
+	rm -f $(addprefix "$(DESTDIR)$(LV2DIR)/frakle.lv2/,$(addsuffix ",$(LV2_FILES)))
+	rmdir "$(DESTDIR)$(LV2DIR)/frakle.lv2" 2> /dev/null || true
 
 # Line and branch coverage of the product code (not tests/ or tools/) by the whole test suite:
 # build-coverage/coverage.txt and the summary on the terminal.
@@ -118,7 +127,7 @@ coverage: deps-test
 	    CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS='--coverage -fprofile-update=atomic' -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage -DCMAKE_MODULE_LINKER_FLAGS=--coverage"
 	find build-coverage -name '*.gcda' -delete
 	-ctest --test-dir build-coverage -j$(JOBS) > build-coverage/ctest.log 2>&1
-	gcovr -r . --object-directory build-coverage $(foreach d,host state engine dsp effects midi gui editor,-f '$(d)/') \
+	gcovr -r . --object-directory build-coverage $(foreach d,host state engine dsp effects midi gui editor lv2,-f '$(d)/') \
 	    --exclude-throw-branches --exclude-unreachable-branches -s -o build-coverage/coverage.txt
 
 lint: format tidy

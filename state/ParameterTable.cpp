@@ -121,6 +121,28 @@ constexpr const char *kInitFxLabels[kNumEffects] = {"InitFX 1", "InitFX 2", "Ini
                                                     "InitFX 4", "InitFX 5", "InitFX 6",
                                                     "InitFX 7", "InitFX 8", "InitFX 9"};
 
+// The named choices: a filter type is floor(4 v), a reverse mode is split at thirds of the range,
+// pattern p is reported as p / 15.
+constexpr NamedValue kFilterTypes[] = {
+    {0.0f, "Off"}, {0.25f, "Lowpass"}, {0.5f, "Highpass"}, {0.75f, "Bandpass"}, {1.0f, "Notch"}};
+constexpr NamedValue kReverseModes[] = {
+    {0.0f, "Ping Pong"}, {0.5f, "Reverse 1"}, {1.0f, "Reverse 2"}};
+constexpr const char *kPatternNames[kNumPatterns] = {"1", "2",  "3",  "4",  "5",  "6",  "7",  "8",
+                                                     "9", "10", "11", "12", "13", "14", "15", "16"};
+constexpr std::array<NamedValue, kNumPatterns> BuildPatternValues() {
+    std::array<NamedValue, kNumPatterns> values{};
+    for (int p = 0; p < kNumPatterns; ++p) {
+        values[p] = {static_cast<float>(p) / 15.0f, kPatternNames[p]};
+    }
+    return values;
+}
+constexpr std::array<NamedValue, kNumPatterns> kPatternValues = BuildPatternValues();
+
+template <std::size_t N> constexpr void Name(ParamInfo &info, const NamedValue (&values)[N]) {
+    info.namedValues = values;
+    info.namedValueCount = static_cast<uint8_t>(N);
+}
+
 constexpr std::array<ParamInfo, kNumParams> BuildParamTable() {
     std::array<ParamInfo, kNumParams> table{};
     for (const IndexedParam &p : kProgramParams) {
@@ -137,7 +159,12 @@ constexpr std::array<ParamInfo, kNumParams> BuildParamTable() {
         table[kFirstGlobal + e] = Unstored(kGlobalLabels[e], ParamKind::Switch);
         table[kFirstRandFx + e] = Unstored(kRandFxLabels[e], ParamKind::Button);
         table[kFirstInitFx + e] = Unstored(kInitFxLabels[e], ParamKind::Button);
+        Name(table[kFirstEffectParam + 7 * e + 1], kFilterTypes);
     }
+    Name(table[32], kFilterTypes); // "MstFltTp"
+    Name(table[22], kReverseModes);
+    table[kPattern].namedValues = kPatternValues.data();
+    table[kPattern].namedValueCount = kNumPatterns;
     return table;
 }
 

@@ -16,6 +16,12 @@ enum class ParamKind : uint8_t {
     Button,          // "RandFX n" / "InitFX n": one-shot, set back to 0 after acting
 };
 
+// A value of a parameter that has a name of its own (a filter type, a pattern number, …).
+struct NamedValue {
+    float value; // normalised; the value the plug-in itself reports for this choice
+    const char *name;
+};
+
 struct ParamInfo {
     const char *label; // at most 8 characters; also the name the host shows
     float minimum;     // display range; a maximum below the minimum gives a falling display
@@ -24,6 +30,8 @@ struct ParamInfo {
     ParamKind kind;
     int16_t recordOffset; // byte offset of the f32 field (Stored only), otherwise -1
     float defaultValue;   // normalised value of the default program
+    const NamedValue *namedValues = nullptr; // the choices, for parameters made of named values
+    uint8_t namedValueCount = 0;
 };
 
 // Indexed by parameter index 0 … 146.

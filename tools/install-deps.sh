@@ -8,8 +8,8 @@ set -euo pipefail
 
 declare -A required=(
     [build]="build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-             libsndfile1-dev libx11-dev libstb-dev fonts-dejavu-core"
-    [test]="xvfb xdotool dpf-plugins-vst"
+             libsndfile1-dev libx11-dev libstb-dev fonts-dejavu-core lv2-dev liblilv-dev"
+    [test]="xvfb xdotool dpf-plugins-vst sordi"
     [ci]="git clang clang-tidy clang-format libclang-rt-14-dev"
     [coverage]="gcovr"
     [windows]="g++-mingw-w64-x86-64-posix wine64 xvfb xdotool imagemagick"
