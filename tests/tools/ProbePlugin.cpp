@@ -83,9 +83,6 @@ intptr_t dispatcher(vst2::AEffect *effect, int32_t opcode, int32_t index, intptr
     case vst2::effGetParamName:
         copyText(ptr, kParamNames[param]);
         return 1;
-    case vst2::effGetParamDisplay:
-        copyText(ptr, std::to_string(probe.params[param]).substr(0, 7));
-        return 1;
     case vst2::effGetChunk:
         std::copy(kChunkTag.begin(), kChunkTag.end(), probe.chunk.begin());
         std::memcpy(probe.chunk.data() + kChunkTag.size(), probe.params.data(),
@@ -100,10 +97,6 @@ intptr_t dispatcher(vst2::AEffect *effect, int32_t opcode, int32_t index, intptr
         std::memcpy(probe.params.data(), static_cast<const char *>(ptr) + kChunkTag.size(),
                     sizeof probe.params);
         return 1;
-    case vst2::effProcessEvents:
-        return 1;
-    case vst2::effCanDo:
-        return std::strcmp(static_cast<const char *>(ptr), "receiveVstMidiEvent") == 0 ? 1 : -1;
     case vst2::effVendorSpecific:
         if (index == kLogRequest) {
             return reinterpret_cast<intptr_t>(&probe.log);
