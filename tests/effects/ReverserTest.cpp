@@ -1,5 +1,5 @@
 // Reverser: the three modes, loop limits and the glide after a jump. History sample i holds the
-// value i, so every output shows where it was read. Its extremes test is in ShufflerTest.cpp.
+// value i, so every output shows where it was read. Its extremes test is in ExtremeTimingTest.cpp.
 #include "effects/Reverser.h"
 #include "EffectTestSupport.h"
 
