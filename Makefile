@@ -102,10 +102,6 @@ fuzz-run-%:
 	  exit 1; \
 	fi
 
-# Rewrites the committed seed corpus with the project's own tool.
-fuzz-corpus: build
-	$(BUILD)/frakle-fuzz-corpus tests/fuzz/corpus
-
 install: build
 	install -d "$(DESTDIR)$(VSTDIR)"
 	install -m 644 $(BUILD)/frakle.so "$(DESTDIR)$(VSTDIR)/frakle.so"

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace frakle::editor {
@@ -30,11 +32,10 @@ void expectList(const TImageList &list, const std::vector<TExpected> &expected,
     for (size_t i = 0; i < expected.size(); ++i) {
         const TImage &img = list.images[i];
         const TExpected &e = expected[i];
-        EXPECT_EQ(img.frames, e.frames) << name << " image " << i;
-        EXPECT_EQ(img.frameWidth(), e.w) << name << " image " << i;
-        EXPECT_EQ(img.bitmap.width, e.w * e.frames) << name << " image " << i;
-        EXPECT_EQ(img.bitmap.height, e.h) << name << " image " << i;
-        EXPECT_EQ(img.bitmap.pixels.size(), static_cast<size_t>(e.w * e.frames * e.h))
+        EXPECT_EQ(std::tuple(img.frames, img.frameWidth(), img.bitmap.width, img.bitmap.height,
+                             img.bitmap.pixels.size()),
+                  std::tuple(e.frames, e.w, e.w * e.frames, e.h,
+                             static_cast<size_t>(e.w * e.frames * e.h)))
             << name << " image " << i;
     }
 }
@@ -43,28 +44,18 @@ void expectList(const TImageList &list, const std::vector<TExpected> &expected,
 std::vector<uint32_t> frameOf(const TImage &img, int32_t frame) {
     const int32_t fw = img.frameWidth();
     std::vector<uint32_t> out;
-    out.reserve(static_cast<size_t>(fw * img.bitmap.height));
-    for (int32_t y = 0; y < img.bitmap.height; ++y) {
-        for (int32_t x = 0; x < fw; ++x) {
-            out.push_back(img.bitmap.at(frame * fw + x, y));
-        }
+    for (int32_t i = 0; i < fw * img.bitmap.height; ++i) {
+        out.push_back(img.bitmap.at(frame * fw + i % fw, i / fw));
     }
     return out;
 }
 
-bool cornersClear(const TImage &img, int32_t frame, bool left = true, bool right = true) {
-    const int32_t fw = img.frameWidth();
-    const int32_t x0 = frame * fw;
-    const int32_t x1 = x0 + fw - 1;
+// The alpha of a frame's corners: top left, bottom left, top right, bottom right.
+std::vector<uint32_t> corners(const TImage &img, int32_t frame) {
+    const int32_t x0 = frame * img.frameWidth(), x1 = x0 + img.frameWidth() - 1;
     const int32_t y1 = img.bitmap.height - 1;
-    bool clear = true;
-    if (left) {
-        clear = clear && alpha(img.bitmap.at(x0, 0)) == 0 && alpha(img.bitmap.at(x0, y1)) == 0;
-    }
-    if (right) {
-        clear = clear && alpha(img.bitmap.at(x1, 0)) == 0 && alpha(img.bitmap.at(x1, y1)) == 0;
-    }
-    return clear;
+    return {alpha(img.bitmap.at(x0, 0)), alpha(img.bitmap.at(x0, y1)), alpha(img.bitmap.at(x1, 0)),
+            alpha(img.bitmap.at(x1, y1))};
 }
 
 TEST(Skin, ListsHaveTheImagesAndSizesOfTheEditor) {
@@ -116,55 +107,37 @@ TEST(Skin, SequencerHitImageIsFullyTransparentAndTheBackgroundOpaque) {
     }
 }
 
-TEST(Skin, MaskedImagesHaveTransparentCorners) {
+TEST(Skin, MaskedImagesHaveTransparentCornersAndLongerEventsJoinAcrossSteps) {
     const TSkin &s = skin();
-    const auto all = [](const TImageList &list, const std::string &name,
-                        const std::set<size_t> &except = {}) {
-        for (size_t i = 0; i < list.images.size(); ++i) {
-            if (except.count(i) != 0) {
-                continue;
-            }
-            const TImage &img = list.images[i];
-            for (int32_t f = 0; f < img.frames; ++f) {
-                EXPECT_TRUE(cornersClear(img, f)) << name << " image " << i << " frame " << f;
+    int list = 0; // misc, hit detection, frakle misc, knobs, filter type, clipping
+    for (const TImageList *l :
+         {&s.misc, &s.hitDetection, &s.frakleMisc, &s.knobs, &s.filterType, &s.clipping}) {
+        ++list;
+        for (size_t i = 0; i < l->images.size(); ++i) {
+            for (int32_t f = 0; f < l->images[i].frames; ++f) {
+                EXPECT_EQ(corners(l->images[i], f), std::vector<uint32_t>(4, 0))
+                    << "list " << list << " image " << i << " frame " << f;
             }
         }
-    };
-    all(s.misc, "misc");
-    all(s.hitDetection, "frakle13_hit_detection");
-    all(s.frakleMisc, "frakle13_misc");
-    all(s.knobs, "frakle13_knobs");
-    all(s.filterType, "frakle13_filter_type");
-    all(s.clipping, "frakle13_clipping");
-
-    // Steps: one-step events are rounded on both sides, the first step of a longer event on the
-    // left and the last on the right.
-    for (int32_t code = 0; code < 11; ++code) {
-        EXPECT_TRUE(cornersClear(s.sequencer.images[static_cast<size_t>(kStepGroupA + code)], 0))
-            << code;
-        EXPECT_TRUE(cornersClear(s.sequencer.images[static_cast<size_t>(kStepGroupB + code)], 0,
-                                 true, false))
-            << code;
-        EXPECT_TRUE(cornersClear(s.sequencer.images[static_cast<size_t>(kStepGroupD + code)], 0,
-                                 false, true))
-            << code;
     }
-}
-
-TEST(Skin, LongerEventsJoinAcrossSteps) {
-    const TSkin &s = skin();
+    // Steps: one-step events are rounded on both sides and leave a gap to both neighbours; the
+    // first step of a longer event is rounded on the left, the last on the right, and the
+    // steps between join their neighbours.
     for (int32_t code = 0; code < 11; ++code) {
-        const TBitmap &a = s.sequencer.images[static_cast<size_t>(kStepGroupA + code)].bitmap;
-        const TBitmap &b = s.sequencer.images[static_cast<size_t>(kStepGroupB + code)].bitmap;
-        const TBitmap &c = s.sequencer.images[static_cast<size_t>(kStepGroupC + code)].bitmap;
-        const TBitmap &d = s.sequencer.images[static_cast<size_t>(kStepGroupD + code)].bitmap;
-        // A one-step block leaves a gap to both neighbours; a longer event does not.
-        EXPECT_EQ(alpha(a.at(0, 20)), 0u) << code;
-        EXPECT_EQ(alpha(a.at(11, 20)), 0u) << code;
-        EXPECT_EQ(alpha(b.at(11, 20)), 255u) << code;
-        EXPECT_EQ(alpha(c.at(0, 20)), 255u) << code;
-        EXPECT_EQ(alpha(c.at(11, 20)), 255u) << code;
-        EXPECT_EQ(alpha(d.at(0, 20)), 255u) << code;
+        const auto step = [&](int32_t group) -> const TImage & {
+            return s.sequencer.images[static_cast<size_t>(group + code)];
+        };
+        const auto edges = [&](int32_t group) {
+            return std::pair(alpha(step(group).bitmap.at(0, 20)),
+                             alpha(step(group).bitmap.at(11, 20)));
+        };
+        EXPECT_EQ(corners(step(kStepGroupA), 0), std::vector<uint32_t>(4, 0)) << code;
+        EXPECT_EQ(corners(step(kStepGroupB), 0)[0] + corners(step(kStepGroupB), 0)[1], 0u);
+        EXPECT_EQ(corners(step(kStepGroupD), 0)[2] + corners(step(kStepGroupD), 0)[3], 0u);
+        EXPECT_EQ(edges(kStepGroupA), std::pair(0u, 0u)) << code;
+        EXPECT_EQ(edges(kStepGroupB).second, 255u) << code;
+        EXPECT_EQ(edges(kStepGroupC), std::pair(255u, 255u)) << code;
+        EXPECT_EQ(edges(kStepGroupD).first, 255u) << code;
     }
 }
 

@@ -3,6 +3,10 @@
 
 #include "effects/EffectContext.h"
 
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 namespace frakle::effects {
@@ -45,5 +49,14 @@ struct EffectBench {
         }
     }
 };
+
+// Expects out[i] == v for every {i, v}.
+template <class T>
+void ExpectAt(const std::vector<T> &out, std::initializer_list<std::pair<size_t, T>> expected) {
+    for (const auto &[i, v] : expected) {
+        ASSERT_LT(i, out.size());
+        EXPECT_EQ(out[i], v) << "at " << i;
+    }
+}
 
 } // namespace frakle::effects

@@ -129,36 +129,22 @@ constexpr std::initializer_list<EffectParams> kSets = {{0, 0, 0, 0, 0, 1},
 constexpr float kExact = 1.0001f; // whole-sample reads and gains up to 1
 constexpr float kCubic = 1.5f;    // the 4-point interpolator's overshoot
 
-TEST(Shuffler, StaysInsideTheHistoryAtTheExtremes) {
+TEST(EveryEffect, StaysInsideTheHistoryAndTheInputLevelAtTheExtremes) {
     ExpectInsideAtTheExtremes<ShufflerState>(ShufflerStart, ShufflerProcess, kExact, true, kSets);
-}
-TEST(Reverser, StaysInsideTheHistoryAtTheExtremes) {
     ExpectInsideAtTheExtremes<ReverserState>(ReverserStart, ReverserProcess, kExact, true, kSets);
-}
-TEST(Stretcher, StaysInsideTheHistoryAtTheExtremes) {
     ExpectInsideAtTheExtremes<StretcherState>(StretcherStart, StretcherProcess, kExact, true,
                                               kSets);
-}
-TEST(TapeStop, StaysInsideTheHistoryAtTheExtremes) {
+    ExpectInsideAtTheExtremes<ModulatorState>(ModulatorStart, ModulatorProcess, kExact, true,
+                                              kSets);
+    ExpectInsideAtTheExtremes<GaterState>(GaterStart, GaterProcess, kExact, true, kSets);
+    ExpectInsideAtTheExtremes<CrusherState>(CrusherStart, CrusherProcess, kExact, true, kSets);
     ExpectInsideAtTheExtremes<TapeStopState>(
         TapeStopStart, TapeStopProcess, kCubic, false,
         {{0, 0, 0, 0, 0, 1}, {1, 0, 1, 0, 0, 1}, {0.7f, 0.3f, 0.4f, 0, 0, 1}});
-}
-TEST(Retrigger, StaysInsideTheHistoryAtTheExtremes) {
     // Short, shrinking and speeding up; long, growing and slowing down; in between.
     ExpectInsideAtTheExtremes<RetriggerState>(
         RetriggerStart, RetriggerProcess, kCubic, false,
         {{1, 0, 1, 1, 0, 0.5f}, {0, 1, 0, 0, 0, 1}, {0.4f, 0.3f, 0.2f, 0.8f, 0, 1}});
-}
-TEST(Modulator, StaysWithinTheInputLevelAtTheExtremes) {
-    ExpectInsideAtTheExtremes<ModulatorState>(ModulatorStart, ModulatorProcess, kExact, true,
-                                              kSets);
-}
-TEST(Gater, StaysWithinTheInputLevelAtTheExtremes) {
-    ExpectInsideAtTheExtremes<GaterState>(GaterStart, GaterProcess, kExact, true, kSets);
-}
-TEST(Crusher, StaysWithinTheInputLevelAtTheExtremes) {
-    ExpectInsideAtTheExtremes<CrusherState>(CrusherStart, CrusherProcess, kExact, true, kSets);
 }
 
 } // namespace

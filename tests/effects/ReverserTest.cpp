@@ -1,5 +1,5 @@
 // Reverser: the three modes, loop limits and the glide after a jump. History sample i holds the
-// value i, so every output shows where it was read. Its extremes test is in ShufflerTest.cpp.
+// value i, so every output shows where it was read. Its extremes test is in ExtremeTimingTest.cpp.
 #include "effects/Reverser.h"
 #include "EffectTestSupport.h"
 
@@ -38,64 +38,55 @@ std::vector<float> Reverse(float left, float right, float mode, int32_t start, i
 }
 
 // "RevLeft" = "RevRight" = 0.5 on a 5512-sample step: the loop is 68 samples (1.25 %), from
-// offset 2756 to 2824.
+// offset 2756 to 2824. "Reverse 1" plays live so far, holds while the jump glides in, runs back
+// to the right loop point and jumps again; ping-pong turns without a glide.
 TEST(Reverser, PlaysForwardLiveThenLoopsBackwards) {
-    const auto once = Reverse(0.5f, 0.5f, 0.5f, 10000, 3, 3000); // "Reverse 1"
-    EXPECT_EQ(once[2823], 12823.0f);                             // live so far
-    EXPECT_EQ(once[2824], 12823.0f);                             // held: the jump glides in
-    EXPECT_EQ(once[2826], 12822.0f);
-    EXPECT_EQ(once[2891], 12757.0f);
-    EXPECT_EQ(once[2892], 12757.0f); // back to the right loop point
-    EXPECT_EQ(once[2893], 12823.0f);
+    const auto once = Reverse(0.5f, 0.5f, 0.5f, 10000, 3, 3000);
+    ExpectAt(once, {{2823, 12823.0f},
+                    {2824, 12823.0f},
+                    {2826, 12822.0f},
+                    {2891, 12757.0f},
+                    {2892, 12757.0f},
+                    {2893, 12823.0f}});
     // "Reverse 2" on the pattern's first step is "Reverse 1".
     EXPECT_EQ(Reverse(0.5f, 0.5f, 1.0f, 10000, 0, 3000), once);
-
-    const auto pingPong = Reverse(0.5f, 0.5f, 0.0f, 10000, 3, 3000);
-    EXPECT_EQ(pingPong[2823], 12823.0f);
-    EXPECT_EQ(pingPong[2824], 12824.0f); // turns without a glide
-    EXPECT_EQ(pingPong[2891], 12757.0f);
-    EXPECT_EQ(pingPong[2892], 12756.0f); // and forward again
-    EXPECT_EQ(pingPong[2893], 12757.0f);
-    EXPECT_EQ(pingPong[2960], 12824.0f);
+    ExpectAt(Reverse(0.5f, 0.5f, 0.0f, 10000, 3, 3000), {{2823, 12823.0f},
+                                                         {2824, 12824.0f},
+                                                         {2891, 12757.0f},
+                                                         {2892, 12756.0f},
+                                                         {2893, 12757.0f},
+                                                         {2960, 12824.0f}});
 }
 
-// "Reverse 2" away from step 0 plays the previous step-length backwards: base 10000 − 5512.
+// "Reverse 2" away from step 0 plays the previous step-length backwards: base 10000 − 5512,
+// jumping to the right loop point (offset 2756) and back from one above the left (offset 1378).
 TEST(Reverser, Reverse2StartsBackwardsOnThePreviousStep) {
-    auto out = Reverse(0.25f, 0.5f, 1.0f, 10000, 3, 1400);
-    EXPECT_EQ(out[0], 4488.0f);
-    EXPECT_EQ(out[1], 4488.0f); // jumped to the right loop point, offset 2756
-    EXPECT_EQ(out[2], 7243.0f);
-    EXPECT_EQ(out[1378], 5867.0f); // one above the left loop point, offset 1378
-    EXPECT_EQ(out[1379], 5867.0f);
-    EXPECT_EQ(out[1380], 7243.0f);
-
+    ExpectAt(Reverse(0.25f, 0.5f, 1.0f, 10000, 3, 1400), {{0, 4488.0f},
+                                                          {1, 4488.0f},
+                                                          {2, 7243.0f},
+                                                          {1378, 5867.0f},
+                                                          {1379, 5867.0f},
+                                                          {1380, 7243.0f}});
     // Right loop point at the region's end: start 5484, end 5512 instead of 5552.
-    out = Reverse(0.995f, 0.995f, 1.0f, 10000, 3, 40);
-    EXPECT_EQ(out[2], 9999.0f);
-    EXPECT_EQ(out[28], 9973.0f);
-    EXPECT_EQ(out[30], 9999.0f);
-
+    ExpectAt(Reverse(0.995f, 0.995f, 1.0f, 10000, 3, 40),
+             {{2, 9999.0f}, {28, 9973.0f}, {30, 9999.0f}});
     // Too early in the history: the base stops at 0 and reads stop at the newest sample.
-    out = Reverse(0.25f, 0.5f, 1.0f, 100, 3, 3);
-    EXPECT_EQ(out[0], 0.0f);
-    EXPECT_EQ(out[2], 102.0f);
+    ExpectAt(Reverse(0.25f, 0.5f, 1.0f, 100, 3, 3), {{0, 0.0f}, {2, 102.0f}});
 }
 
+// From 4488 towards 7243, 7242, 7241 …: 0.25 × 7243 + 0.75 × 4488, 0.5 × 7242 + 0.5 × 5176.75,
+// 0.75 × 7241 + 0.25 × 6209.375.
 TEST(Reverser, JumpGlidesFromThePreviousOutputOverDeclickSamples) {
-    const auto out = Reverse(0.25f, 0.5f, 1.0f, 10000, 3, 8, 4);
-    EXPECT_EQ(out[1], 4488.0f);
-    EXPECT_EQ(out[2], 5176.75f);    // 0.25 × 7243 + 0.75 × 4488
-    EXPECT_EQ(out[3], 6209.375f);   // 0.5 × 7242 + 0.5 × 5176.75
-    EXPECT_EQ(out[4], 6983.09375f); // 0.75 × 7241 + 0.25 × 6209.375
-    EXPECT_EQ(out[5], 7240.0f);
+    ExpectAt(Reverse(0.25f, 0.5f, 1.0f, 10000, 3, 8, 4),
+             {{1, 4488.0f}, {2, 5176.75f}, {3, 6209.375f}, {4, 6983.09375f}, {5, 7240.0f}});
 }
 
 // Loop points follow the parameters when the sample counter wraps, every 129 samples at 44.1 kHz.
+// "RevRight" 0.01 gives a 68-sample loop from 0; moved to 0.5 at sample 50, the first turn still
+// comes at 68 and the second forward pass runs on past it.
 TEST(Reverser, LoopPointsFollowChangesOnlyWhenTheCounterWraps) {
-    // "RevRight" 0.01 gives a 68-sample loop from 0; moved to 0.5 at sample 50.
-    const auto out = Reverse(0.0f, 0.01f, 0.0f, 10000, 3, 300, 1, 50, 0.5f);
-    EXPECT_EQ(out[69], 10067.0f);  // the first turn still comes at 68
-    EXPECT_EQ(out[236], 10100.0f); // the second forward pass runs on past it
+    ExpectAt(Reverse(0.0f, 0.01f, 0.0f, 10000, 3, 300, 1, 50, 0.5f),
+             {{69, 10067.0f}, {236, 10100.0f}});
 }
 
 } // namespace

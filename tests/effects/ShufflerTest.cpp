@@ -64,22 +64,17 @@ TEST(Shuffler, BlockSizesComeFromTheTable) {
     ShufflerState s;
     EffectParams p = Shuffle(0.5f, 0.0f, 1.0f, 0.0f); // k = 20: a quarter step, 1378.125 samples
     p.p2 = 0.1f;                                      // below the minimum: the minimum wins
-    auto played = PlayedIndices(bench, s, p, 0, 5000);
-    EXPECT_EQ(played[1377], 1377);
-    EXPECT_EQ(played[1378], 0);    // P 1378 still lies in cell 0
-    EXPECT_EQ(played[2756], 1378); // cell 1 starts at floor(1378.125)
-    EXPECT_EQ(played[4134], 2756);
+    // P 1378 still lies in cell 0; cell 1 starts at floor(1378.125).
+    ExpectAt(PlayedIndices(bench, s, p, 0, 5000),
+             {{1377, 1377}, {1378, 0}, {2756, 1378}, {4134, 2756}});
 
     // k = 3 at 10240 samples a beat: 2560 × 0x3C533333 = 32.9999995, so blocks are 32 samples
     // long while the grid, kept as a 32-bit float, is 33.
     EffectBench slow;
     slow.c.samplesPerBeat = 10240;
     ShufflerState t;
-    played = PlayedIndices(slow, t, Shuffle(3.5f / 40.0f, 0.0f, 1.0f, 0.0f), 0, 100);
-    EXPECT_EQ(played[31], 31);
-    EXPECT_EQ(played[32], 0);
-    EXPECT_EQ(played[64], 33);
-    EXPECT_EQ(played[96], 66);
+    ExpectAt(PlayedIndices(slow, t, Shuffle(3.5f / 40.0f, 0.0f, 1.0f, 0.0f), 0, 100),
+             {{31, 31}, {32, 0}, {64, 33}, {96, 66}});
 }
 
 int CountRepeatedBlocks(float repeats) {
@@ -146,14 +141,13 @@ TEST(Shuffler, FadesJumpsPerChannel) {
         out.push_back(ShufflerProcess(s, bench.c, {-1.0f, -1.0f}, Shuffle(0.5f, 0, 1, 0)));
         bench.advance();
     }
-    EXPECT_EQ(out[0].left, 0.5f);
-    EXPECT_EQ(out[64].left, 0.125f);
-    EXPECT_EQ(out[128].left, -0.25f);
-    EXPECT_EQ(out[255].left, -0.994140625f);
-    EXPECT_EQ(out[256].left, -1.0f);
+    std::vector<float> left, right;
     for (const StereoSample &x : out) {
-        ASSERT_EQ(x.right, -1.0f);
+        left.push_back(x.left);
+        right.push_back(x.right);
     }
+    ExpectAt(left, {{0, 0.5f}, {64, 0.125f}, {128, -0.25f}, {255, -0.994140625f}, {256, -1.0f}});
+    EXPECT_EQ(right, std::vector<float>(300, -1.0f));
 }
 
 // Below full mix the block read from the past is blended with the live input.

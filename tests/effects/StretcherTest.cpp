@@ -1,5 +1,5 @@
 // Stretcher: grain timing, hop and cross-fade. History sample i holds the value i, so every
-// output shows where it was read. Its extremes test is in ShufflerTest.cpp.
+// output shows where it was read. Its extremes test is in ExtremeTimingTest.cpp.
 #include "effects/Stretcher.h"
 #include "EffectTestSupport.h"
 
@@ -42,16 +42,13 @@ TEST(Stretcher, WithoutStretchGrainsJoinRepeatingOneSample) {
     for (int i = 0; i <= 344; ++i) {
         ASSERT_EQ(out[static_cast<size_t>(i)], 1000.0f + static_cast<float>(i)); // live
     }
-    EXPECT_EQ(out[345], 1344.0f);
-    EXPECT_EQ(out[346], 1345.0f);
-    EXPECT_EQ(out[689], 1688.0f); // the one-sample cross-fade is all next grain
-    EXPECT_EQ(out[690], 1688.0f);
+    // The one-sample cross-fade is all next grain.
+    ExpectAt(out, {{345, 1344.0f}, {346, 1345.0f}, {689, 1688.0f}, {690, 1688.0f}});
 }
 
 TEST(Stretcher, FullStretchAdvancesNineTimesSlower) {
     const auto out = Stretch(1.0f, 1.0f, 0.0f, 345 * 21);
-    EXPECT_EQ(out[343], 1343.0f);
-    EXPECT_EQ(out[344], 1038.0f); // hop floor(344 / 9) = 38
+    ExpectAt(out, {{343, 1343.0f}, {344, 1038.0f}}); // hop floor(344 / 9) = 38
     for (const int grain : {1, 5, 20}) {
         EXPECT_EQ(out[static_cast<size_t>(345 * grain)], 1000.0f + 38.0f * grain);
         EXPECT_EQ(out[static_cast<size_t>(345 * grain + 100)], 1100.0f + 38.0f * grain);
@@ -62,10 +59,8 @@ TEST(Stretcher, FullStretchAdvancesNineTimesSlower) {
 // with hop 38 lies 306 samples back.
 TEST(Stretcher, CrossFadesIntoTheNextGrain) {
     const auto out = Stretch(1.0f, 1.0f, 1.0f, 345);
-    EXPECT_EQ(out[16], 1016.0f);
-    EXPECT_EQ(out[17], 1017.0f);
+    ExpectAt(out, {{16, 1016.0f}, {17, 1017.0f}, {344, 1038.0f}});
     EXPECT_NEAR(out[180], 1180.0f - 306.0f * 163.0f / 327.0f, 1e-3);
-    EXPECT_EQ(out[344], 1038.0f);
 }
 
 // Sizes follow the parameters at grain boundaries, whatever the mix: a change at sample 100
@@ -73,18 +68,14 @@ TEST(Stretcher, CrossFadesIntoTheNextGrain) {
 TEST(Stretcher, ParameterChangesWaitForTheGrainEnd) {
     const auto out = Stretch(1.0f, 0.0f, 0.0f, 1100, 100, 0.5f);
     EXPECT_EQ(out[344], out[345]);
-    EXPECT_EQ(out[1012], 2011.0f);
-    EXPECT_EQ(out[1013], 2012.0f);
-    EXPECT_EQ(out[1014], 2012.0f);
+    ExpectAt(out, {{1012, 2011.0f}, {1013, 2012.0f}, {1014, 2012.0f}});
 }
 
 // Half a beat is 11025 samples, more than a 5000-sample sequence: grains are 5000 long, and the
 // chain wraps to the start of the history after the first.
 TEST(Stretcher, GrainLengthIsLimitedToTheSequence) {
-    const auto out = Stretch(0.0f, 1.0f, 0.0f, 5200, -1, 0.0f, 0, 5000);
-    EXPECT_EQ(out[4999], 4999.0f);
-    EXPECT_EQ(out[5001], 0.0f);
-    EXPECT_EQ(out[5100], 99.0f);
+    ExpectAt(Stretch(0.0f, 1.0f, 0.0f, 5200, -1, 0.0f, 0, 5000),
+             {{4999, 4999.0f}, {5001, 0.0f}, {5100, 99.0f}});
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 using namespace frakle::fuzz;
 
@@ -21,25 +22,23 @@ constexpr size_t kRecordBuffer = 1024; // zeroed room for any record an opcode m
 
 // The longest text the plug-in may write for a text opcode, or 0 for other opcodes.
 size_t textField(int32_t opcode) {
-    switch (opcode) {
-    case vst2::effGetProgramName:
-    case vst2::effGetProgramNameIndexed:
-        return vst2::kVstMaxProgNameLen;
-    case vst2::effGetParamLabel:
-    case vst2::effGetParamDisplay:
-    case vst2::effGetParamName:
-        return kParamTextField;
-    case vst2::effGetEffectName:
-        return vst2::kVstMaxEffectNameLen;
-    case vst2::effGetVendorString:
-    case vst2::effGetProductString:
-        return vst2::kVstMaxVendorStrLen;
-    case vst2::effGetErrorText:
-    case vst2::effShellGetNextPlugin:
-        return kHostBuffer;
-    default:
-        return 0;
+    const std::pair<int32_t, size_t> fields[] = {
+        {vst2::effGetProgramName, vst2::kVstMaxProgNameLen},
+        {vst2::effGetProgramNameIndexed, vst2::kVstMaxProgNameLen},
+        {vst2::effGetParamLabel, kParamTextField},
+        {vst2::effGetParamDisplay, kParamTextField},
+        {vst2::effGetParamName, kParamTextField},
+        {vst2::effGetEffectName, vst2::kVstMaxEffectNameLen},
+        {vst2::effGetVendorString, vst2::kVstMaxVendorStrLen},
+        {vst2::effGetProductString, vst2::kVstMaxVendorStrLen},
+        {vst2::effGetErrorText, kHostBuffer},
+        {vst2::effShellGetNextPlugin, kHostBuffer}};
+    for (const auto &[code, field] : fields) {
+        if (code == opcode) {
+            return field;
+        }
     }
+    return 0;
 }
 
 void call(Plugin &plugin, ByteReader &in, int32_t opcode) {

@@ -1,5 +1,5 @@
-// The input layouts of the fuzz targets, shared with the seed-corpus tool. Every target reads
-// its input as a script of host calls; bytes missing at the end read as zeros.
+// The input layouts of the fuzz targets. Every target reads its input as a script of host
+// calls; bytes missing at the end read as zeros.
 #pragma once
 
 #include <cstdint>

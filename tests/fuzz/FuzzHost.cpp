@@ -106,18 +106,9 @@ EventList EventList::read(ByteReader &in) {
         auto event = std::make_unique<vst2::VstMidiSysexEvent>();
         std::memset(event.get(), 0, sizeof(*event));
         const uint8_t shape = in.byte();
-        switch (shape & 3) {
-        case 0:
-        case 1:
-            event->type = vst2::kVstMidiType;
-            break;
-        case 2:
-            event->type = vst2::kVstSysExType;
-            break;
-        default:
-            event->type = in.i32();
-            break;
-        }
+        event->type = (shape & 3) < 2    ? vst2::kVstMidiType
+                      : (shape & 3) == 2 ? vst2::kVstSysExType
+                                         : in.i32();
         const bool sysex = event->type == vst2::kVstSysExType;
         event->byteSize = (shape & 4) != 0 ? in.i32()
                           : sysex          ? static_cast<int32_t>(sizeof(vst2::VstMidiSysexEvent))
@@ -168,15 +159,7 @@ Plugin::Plugin() {
     }
     current = this;
     // What the entry point does, without its exported symbols (one of them is `main`).
-    if (callback(nullptr, vst2::audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
-        fail("host without a version");
-    }
-    host::AudioEffect *instance = nullptr;
-    try {
-        instance = host::createEffectInstance(&Plugin::callback);
-    } catch (...) {
-        fail("instance creation threw");
-    }
+    host::AudioEffect *instance = host::createEffectInstance(&Plugin::callback);
     if (instance == nullptr || instance->getAeffect()->magic != vst2::kEffectMagic) {
         fail("no instance");
     }
@@ -184,9 +167,8 @@ Plugin::Plugin() {
     if (auto *plugin = dynamic_cast<state::APlugin *>(instance)) {
         plugin->setWallClock(fixedClock);
     }
-    for (int c = 0; c < 2; ++c) {
-        in_[c].resize(kBlockSize);
-        out_[c].resize(kBlockSize);
+    for (auto *buffer : {&in_[0], &in_[1], &out_[0], &out_[1]}) {
+        buffer->resize(kBlockSize);
     }
     dispatch(vst2::effOpen);
     dispatch(vst2::effSetSampleRate, 0, 0, nullptr, 44100.0f);
@@ -278,22 +260,16 @@ void Plugin::process(int32_t frames, bool accumulate) {
         in_[0][i] = 0.5f * saw + click;
         in_[1][i] = -0.4f * saw + click;
     }
-    const float start = accumulate ? 0.25f : std::numeric_limits<float>::quiet_NaN();
-    std::fill_n(out_[0].begin(), n, start);
-    std::fill_n(out_[1].begin(), n, start);
+    for (auto &out : out_) {
+        std::fill_n(out.begin(), n, accumulate ? 0.25f : std::numeric_limits<float>::quiet_NaN());
+    }
     float *inputs[2] = {in_[0].data(), in_[1].data()};
     float *outputs[2] = {out_[0].data(), out_[1].data()};
-    if (accumulate) {
-        effect_->process(effect_, inputs, outputs, frames);
-    } else {
-        effect_->processReplacing(effect_, inputs, outputs, frames);
-    }
-    for (int c = 0; c < 2; ++c) {
-        for (size_t i = 0; i < n; ++i) {
-            if (!std::isfinite(out_[c][i])) {
-                fail("output channel " + std::to_string(c) + " frame " + std::to_string(i) +
-                     " of " + std::to_string(frames) + " is " + std::to_string(out_[c][i]));
-            }
+    (accumulate ? effect_->process : effect_->processReplacing)(effect_, inputs, outputs, frames);
+    for (size_t i = 0; i < 2 * n; ++i) {
+        if (!std::isfinite(out_[i / n][i % n])) {
+            fail("output channel " + std::to_string(i / n) + " frame " + std::to_string(i % n) +
+                 " of " + std::to_string(frames) + " is not finite");
         }
     }
     if (transport_.playing && transport_.sampleRate > 0.0) {
@@ -315,9 +291,7 @@ std::vector<uint8_t> Plugin::getChunk(bool preset) {
 intptr_t Plugin::setChunk(std::span<const uint8_t> bytes, intptr_t length, bool preset) {
     // A heap block of exactly this size: reading past it is caught by the address sanitizer.
     std::unique_ptr<uint8_t[]> copy(new uint8_t[std::max<size_t>(bytes.size(), 1)]);
-    if (!bytes.empty()) {
-        std::memcpy(copy.get(), bytes.data(), bytes.size());
-    }
+    std::copy(bytes.begin(), bytes.end(), copy.get());
     return dispatch(vst2::effSetChunk, preset ? 1 : 0, length, copy.get());
 }
 
@@ -332,13 +306,9 @@ void Plugin::checkRoundTrip(bool preset) {
     }
     const std::vector<uint8_t> again = getChunk(preset);
     if (again != saved) {
-        size_t at = 0;
-        while (at < std::min(saved.size(), again.size()) && saved[at] == again[at]) {
-            ++at;
-        }
-        fail(std::string(kind) + " chunk changed by its own round trip: " +
-             std::to_string(saved.size()) + " → " + std::to_string(again.size()) +
-             " bytes, first difference at byte " + std::to_string(at));
+        const auto at = std::mismatch(saved.begin(), saved.end(), again.begin(), again.end());
+        fail(std::string(kind) + " chunk changed by its own round trip, first at byte " +
+             std::to_string(at.first - saved.begin()));
     }
 }
 
@@ -370,8 +340,7 @@ intptr_t Plugin::answer(int32_t opcode) {
         timeInfo_.sampleRate = transport_.sampleRate;
         timeInfo_.ppqPos = transport_.ppq;
         timeInfo_.tempo = transport_.tempo;
-        timeInfo_.timeSigNumerator = 4;
-        timeInfo_.timeSigDenominator = 4;
+        timeInfo_.timeSigNumerator = timeInfo_.timeSigDenominator = 4;
         timeInfo_.flags = vst2::kVstPpqPosValid | vst2::kVstTempoValid |
                           (transport_.playing ? vst2::kVstTransportPlaying : 0);
         return reinterpret_cast<intptr_t>(&timeInfo_);

@@ -7,7 +7,6 @@
 #include "PluginFixture.h"
 
 #include <array>
-#include <sstream>
 #include <string>
 
 namespace frakle::plugin_tests {
@@ -48,7 +47,8 @@ tools::StereoSignal playSane(tools::TestHost &h, double start) {
     return h.processSignal(drumLoop(kRate, 2 * kSequence + 2 * kStep), kBlock);
 }
 
-// The ways a host can get its timeline wrong, each kept up for a second of blocks.
+// The ways a host can get its timeline wrong, each kept up for a second of blocks. (Rates no
+// device runs at and null buffers are played against a twin below.)
 enum class Garbage {
     ZeroNegativeAndNanTempo,
     TenThousandBpm,
@@ -58,23 +58,20 @@ enum class Garbage {
     BackwardJumps,
     TransportToggling,
     RateSweep,
-    RatesNoDeviceRunsAt,
-    OddBlocksAndNullBuffers,
+    OddBlocks,
     NoTimeInfo,
     Count
 };
-
-std::string garbageName(int kind) {
-    std::istringstream names("ZeroNegativeAndNanTempo TenThousandBpm NegativePositions "
-                             "PositionsThatAreNoNumber PositionsBeyondTwoTo31Sixteenths "
-                             "BackwardJumps TransportToggling RateSweep RatesNoDeviceRunsAt "
-                             "OddBlocksAndNullBuffers NoTimeInfo");
-    std::string name;
-    for (int k = 0; k <= kind; ++k) {
-        names >> name;
-    }
-    return name;
-}
+const char *const kGarbageNames[] = {"ZeroNegativeAndNanTempo",
+                                     "TenThousandBpm",
+                                     "NegativePositions",
+                                     "PositionsThatAreNoNumber",
+                                     "PositionsBeyondTwoTo31Sixteenths",
+                                     "BackwardJumps",
+                                     "TransportToggling",
+                                     "RateSweep",
+                                     "OddBlocks",
+                                     "NoTimeInfo"};
 
 // Block `b` of a garbage stretch: what the host reports and how it calls. Returns the peak of
 // what the plug-in wrote.
@@ -120,24 +117,8 @@ float playGarbageBlock(tools::TestHost &h, Garbage kind, int b, const tools::Ste
         frames = static_cast<int32_t>(rate / 100.0);
         break;
     }
-    case Garbage::RatesNoDeviceRunsAt: {
-        const double rate = pick(0.0, -44100.0, kNaN, kInf, 1.0, 1e9);
-        h.dispatch(vst2::effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
-        t.sampleRate = rate;
-        break;
-    }
-    case Garbage::OddBlocksAndNullBuffers:
+    case Garbage::OddBlocks:
         frames = pick(1, 0, 65536, 7, -3, -65536, kBlock);
-        if (b % 3 == 1) {
-            std::vector<float> left(kBlock), right(kBlock);
-            float *out[2] = {left.data(), right.data()};
-            float *none[2] = {nullptr, nullptr};
-            h.processRaw(ProcessMode::Replacing, nullptr, out, kBlock);
-            h.processRaw(ProcessMode::Replacing, none, none, kBlock);
-            h.processRaw(ProcessMode::Accumulating, none, nullptr, kBlock);
-            h.processRaw(ProcessMode::Replacing, none, out, std::min(frames, kBlock));
-            return peakOf({left, right});
-        }
         break;
     default: // NoTimeInfo
         t.available = b % 2 == 0;
@@ -193,7 +174,7 @@ TEST_P(HostileTimelineRecovery, StaysBoundedAndPlaysAsAFreshInstanceOnceTheTimel
 
 INSTANTIATE_TEST_SUITE_P(Garbage, HostileTimelineRecovery,
                          ::testing::Range(0, static_cast<int>(Garbage::Count)),
-                         [](const auto &test) { return garbageName(test.param); });
+                         [](const auto &test) { return kGarbageNames[test.param]; });
 
 // Every effect plays at every rate, at 120 and at 10,000 bpm (where events start every few dozen
 // samples), and each in turn is playing when the rate jumps.

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <limits>
 #include <thread>
+#include <tuple>
+#include <utility>
 
 namespace frakle::state {
 namespace {
@@ -25,19 +27,16 @@ TEST(EffectChoice, WeightsFollowProbabilitiesAndTheOverallAmount) {
     EXPECT_EQ(engine.weight(9), 0);
 
     h.plugin().setParameter(kFraklAmt, 0.0f);
-    EXPECT_EQ(engine.weight(0), 0);
-    EXPECT_EQ(engine.weight(9), 900);
+    EXPECT_EQ(std::tuple(engine.weight(0), engine.weight(9)), std::tuple(0, 900));
 
     for (int e = 0; e < 9; ++e) {
         h.plugin().setParameter(kFirstEffectParam + 7 * e, 1.0f);
     }
     h.plugin().setParameter(kFraklAmt, 0.5f);
-    EXPECT_EQ(engine.weight(4), 50);
-    EXPECT_EQ(engine.weight(9), 450);
+    EXPECT_EQ(std::tuple(engine.weight(4), engine.weight(9)), std::tuple(50, 450));
     engine.buildRandomPool();
-    EXPECT_EQ(engine.poolSize(), 900);
-    EXPECT_EQ(engine.poolEntry(0), 0);
-    EXPECT_EQ(engine.poolEntry(899), 9);
+    EXPECT_EQ(std::tuple(engine.poolSize(), engine.poolEntry(0), engine.poolEntry(899)),
+              std::tuple(900, 0, 9));
 
     // Nothing to choose from: the pool falls back to "no effect".
     for (int e = 0; e < 9; ++e) {
@@ -45,8 +44,7 @@ TEST(EffectChoice, WeightsFollowProbabilitiesAndTheOverallAmount) {
     }
     h.plugin().setParameter(kFraklAmt, 1.0f);
     engine.buildRandomPool();
-    EXPECT_EQ(engine.poolSize(), 1);
-    EXPECT_EQ(engine.poolEntry(0), 9);
+    EXPECT_EQ(std::tuple(engine.poolSize(), engine.poolEntry(0)), std::tuple(1, 9));
 }
 
 TEST(OrderRules, LoopPointsAndSliceSizesStayInOrder) {
@@ -73,24 +71,22 @@ TEST(TriggerButtons, RandomiseFromTheClockAndReturnToZero) {
     h.plugin().setParameter(kFirstRandFx + kRetrigger, 0.5f);
     EXPECT_EQ(h.recorded(6), 0.2f); // untouched
 
+    const auto expectRecorded = [&h](std::initializer_list<std::pair<int32_t, float>> values) {
+        for (const auto &[index, value] : values) {
+            EXPECT_FLOAT_EQ(h.recorded(index), value) << index;
+        }
+    };
     h.plugin().setParameter(kFirstRandFx + kRetrigger, 0.7f);
-    EXPECT_FLOAT_EQ(h.recorded(6), 0.37993929f);
-    EXPECT_FLOAT_EQ(h.recorded(20), 0.69990766f);
-    EXPECT_FLOAT_EQ(h.recorded(21), 0.39354637f);
-    EXPECT_FLOAT_EQ(h.recorded(123), 0.54288304f);
+    expectRecorded({{6, 0.37993929f}, {20, 0.69990766f}, {21, 0.39354637f}, {123, 0.54288304f}});
     EXPECT_EQ(h.plugin().getParameter(kFirstRandFx + kRetrigger), 0.0f);
     EXPECT_EQ(PluginHarness::sent().back().index, kFirstRandFx + kRetrigger);
     EXPECT_EQ(PluginHarness::sent().back().value, 0.0f);
 
     // The same tenth of a second gives the same values; pairs come out in order by themselves.
     h.plugin().setParameter(kFirstRandFx + 3, 1.0f); // shuffler
-    EXPECT_FLOAT_EQ(h.recorded(16), 0.37993929f);
-    EXPECT_FLOAT_EQ(h.recorded(17), 0.81392449f);
-    EXPECT_FLOAT_EQ(h.recorded(18), 0.57548243f);
-    EXPECT_FLOAT_EQ(h.recorded(121), 0.68001813f);
+    expectRecorded({{16, 0.37993929f}, {17, 0.81392449f}, {18, 0.57548243f}, {121, 0.68001813f}});
     h.plugin().setParameter(kFirstRandFx + 4, 1.0f); // reverser
-    EXPECT_FLOAT_EQ(h.recorded(7), 0.18996964f);
-    EXPECT_FLOAT_EQ(h.recorded(8), 0.75691611f);
+    expectRecorded({{7, 0.18996964f}, {8, 0.75691611f}});
 
     // Neither the engine's sequence nor the effect's probability, filter or mix moved.
     EXPECT_EQ(h.plugin().engine().random().seed(), engineSeed);
@@ -103,9 +99,8 @@ TEST(TriggerButtons, InitialiseRestoresAnEffectsOwnDefaults) {
     h.plugin().setParameter(128, 0.6f); // "DelayFin"
     h.plugin().setParameter(90, 0.1f);  // "DelayMix" is not the delay's own
     h.plugin().setParameter(kFirstInitFx + 7, 1.0f);
-    EXPECT_EQ(h.recorded(12), 0.04f);
-    EXPECT_EQ(h.recorded(128), 0.0f);
-    EXPECT_EQ(h.recorded(90), 0.1f);
+    EXPECT_EQ(std::tuple(h.recorded(12), h.recorded(128), h.recorded(90)),
+              std::tuple(0.04f, 0.0f, 0.1f));
     EXPECT_EQ(h.plugin().getParameter(kFirstInitFx + 7), 0.0f);
 }
 
@@ -115,8 +110,7 @@ TEST(SoloAndGlobal, OneEffectNeverHoldsBoth) {
     h.plugin().setParameter(kFirstGlobal + 5, 1.0f); // "G> Crush"
     EXPECT_EQ(engine.pendingGlobal(), 5);
     h.plugin().setParameter(kFirstSolo + 5, 1.0f); // "S> Crush" clears the global
-    EXPECT_EQ(engine.soloEffect(), 5);
-    EXPECT_EQ(engine.pendingGlobal(), -1);
+    EXPECT_EQ(std::tuple(engine.soloEffect(), engine.pendingGlobal()), std::tuple(5, -1));
     EXPECT_EQ(static_cast<int8_t>(h.plugin().record().patternGlobal[0]), -1);
 
     h.plugin().solo(5, false); // the editor's toggle
@@ -136,8 +130,7 @@ TEST(ParameterValues, NotANumberChangesNothing) {
     h.plugin().setParameterAutomated(3, nan);
     h.plugin().setParameter(kPattern, nan);
     h.plugin().setParameter(kFirstSolo, nan);
-    EXPECT_EQ(h.recorded(3), 0.25f);
-    EXPECT_EQ(h.plugin().getParameter(3), 0.25f);
+    EXPECT_EQ(std::tuple(h.recorded(3), h.plugin().getParameter(3)), std::tuple(0.25f, 0.25f));
     EXPECT_TRUE(PluginHarness::sent().empty());
 }
 
@@ -151,15 +144,13 @@ TEST(MidiLearn, ALearnBindsAndMovesTheParameterInOneMessage) {
     plugin.SetMidiLearnTarget(45); // the "RetrgSpd" knob
     plugin.takeEditorRequests();
     h.midi(0xB0, 20, 127);
-    EXPECT_EQ(plugin.record().ccMap[20], 6);
-    EXPECT_EQ(h.recorded(6), 1.0f);
-    EXPECT_EQ(plugin.GetMidiLearnTarget(), -1);
+    EXPECT_EQ(std::tuple(plugin.record().ccMap[20], h.recorded(6), plugin.GetMidiLearnTarget()),
+              std::tuple(6, 1.0f, -1));
     EXPECT_NE(plugin.takeEditorRequests() & kHideLearnMarkers, 0u);
 
     plugin.SetMidiLearnTarget(45);
     h.midi(0xB0, 21, 0); // the same knob on another controller
-    EXPECT_EQ(plugin.record().ccMap[20], -1);
-    EXPECT_EQ(plugin.record().ccMap[21], 6);
+    EXPECT_EQ(std::tuple(plugin.record().ccMap[20], plugin.record().ccMap[21]), std::tuple(-1, 6));
     plugin.ForgetMidiLearn(45);
     EXPECT_EQ(plugin.record().ccMap[21], -1);
 
@@ -168,9 +159,9 @@ TEST(MidiLearn, ALearnBindsAndMovesTheParameterInOneMessage) {
     plugin.SetMidiLearnTarget(89);
     h.midi(0xB0, 22, 100);
     h.midi(0x90, 50, 100);
-    EXPECT_EQ(plugin.GetMidiLearnTarget(), 89);
-    EXPECT_EQ(plugin.record().ccMap[22], -1);
-    EXPECT_EQ(plugin.currentPattern(), 0);
+    EXPECT_EQ(
+        std::tuple(plugin.GetMidiLearnTarget(), plugin.record().ccMap[22], plugin.currentPattern()),
+        std::tuple(89, -1, 0));
 }
 
 TEST(ProgramLoad, StoredQModesReachTheFilters) {
@@ -192,8 +183,8 @@ TEST(ProgramLoad, DamagedValuesFallBackToDefaults) {
     rec.masterVolume = std::numeric_limits<float>::quiet_NaN();
     rec.masterMix = 7.0f;
     ASSERT_EQ(h.plugin().setChunk(&rec, 2800, true), 2800);
-    EXPECT_EQ(h.plugin().record().masterVolume, 1.0f);
-    EXPECT_EQ(h.plugin().record().masterMix, 1.0f);
+    EXPECT_EQ(std::tuple(h.plugin().record().masterVolume, h.plugin().record().masterMix),
+              std::tuple(1.0f, 1.0f));
 }
 
 TEST(ProgramLoad, AShorterPatternTakesItsOwnLengthAtTheNextEvent) {

@@ -1,5 +1,5 @@
-// A tiny VST 2.x plug-in that exercises the test host: it calls back during its entry, reads
-// the host's time info, takes chunks, and logs what it saw.
+// A tiny VST 2.x plug-in that exercises the test host and the renderer: it calls back during its
+// entry, reads the host's song position, takes chunks, and logs what it saw.
 #include "tests/tools/ProbePlugin.h"
 
 #include <algorithm>
@@ -23,7 +23,6 @@ struct Probe {
     ProbeLog log{};
     std::array<float, kNumParams> params{0.5f, 0.0f, 0.0f, 0.0f};
     std::array<char, sizeof kChunkTag + sizeof(float) * kNumParams> chunk{};
-    std::string programName = "Init";
 };
 
 Probe &probeOf(vst2::AEffect *effect) { return *static_cast<Probe *>(effect->object); }
@@ -32,26 +31,17 @@ void copyText(void *ptr, const std::string &text) {
     std::strcpy(static_cast<char *>(ptr), text.c_str());
 }
 
-double readTime(Probe &probe) {
-    const auto *time = reinterpret_cast<const vst2::VstTimeInfo *>(
-        probe.host(&probe.effect, vst2::audioMasterGetTime, 0,
-                   vst2::kVstPpqPosValid | vst2::kVstTempoValid, nullptr, 0.0f));
-    probe.log.timeWasNull = time == nullptr;
-    if (time == nullptr) {
-        return -1.0;
-    }
-    probe.log.ppqPos = time->ppqPos;
-    probe.log.tempo = time->tempo;
-    probe.log.timeSampleRate = time->sampleRate;
-    probe.log.timeFlags = time->flags;
-    return time->ppqPos;
+double songPosition(Probe &probe) {
+    const auto *time = reinterpret_cast<const vst2::VstTimeInfo *>(probe.host(
+        &probe.effect, vst2::audioMasterGetTime, 0, vst2::kVstPpqPosValid, nullptr, 0.0f));
+    return time == nullptr ? -1.0 : time->ppqPos;
 }
 
 void render(vst2::AEffect *effect, float **in, float **out, int32_t frames, bool accumulate) {
     Probe &probe = probeOf(effect);
-    (accumulate ? probe.log.accumulatingCalls : probe.log.replacingCalls)++;
+    probe.log.accumulatingCalls += accumulate ? 1 : 0;
     probe.log.lastFrames = frames;
-    const double position = readTime(probe);
+    const double position = songPosition(probe);
     const float gain = 2.0f * probe.params[0];
     const bool showBeat = probe.params[1] >= 0.5f;
     for (int32_t i = 0; i < frames; ++i) {
@@ -82,7 +72,7 @@ float getParameter(vst2::AEffect *effect, int32_t index) {
 }
 
 intptr_t dispatcher(vst2::AEffect *effect, int32_t opcode, int32_t index, intptr_t value, void *ptr,
-                    float opt) {
+                    float /*opt*/) {
     Probe &probe = probeOf(effect);
     const auto param = static_cast<size_t>(std::clamp(index, 0, kNumParams - 1));
     switch (opcode) {
@@ -90,29 +80,8 @@ intptr_t dispatcher(vst2::AEffect *effect, int32_t opcode, int32_t index, intptr
         ++closeCount;
         delete &probe;
         return 1;
-    case vst2::effSetSampleRate:
-        probe.log.sampleRate = opt;
-        return 1;
-    case vst2::effSetBlockSize:
-        probe.log.blockSize = static_cast<int32_t>(value);
-        return 1;
-    case vst2::effGetEffectName:
-        copyText(ptr, "Probe");
-        return 1;
-    case vst2::effGetVendorString:
-        copyText(ptr, "Frakle tests");
-        return 1;
     case vst2::effGetParamName:
         copyText(ptr, kParamNames[param]);
-        return 1;
-    case vst2::effGetParamDisplay:
-        copyText(ptr, std::to_string(probe.params[param]).substr(0, 7));
-        return 1;
-    case vst2::effGetProgramName:
-        copyText(ptr, probe.programName);
-        return 1;
-    case vst2::effSetProgramName:
-        probe.programName = static_cast<const char *>(ptr);
         return 1;
     case vst2::effGetChunk:
         std::copy(kChunkTag.begin(), kChunkTag.end(), probe.chunk.begin());
@@ -128,10 +97,6 @@ intptr_t dispatcher(vst2::AEffect *effect, int32_t opcode, int32_t index, intptr
         std::memcpy(probe.params.data(), static_cast<const char *>(ptr) + kChunkTag.size(),
                     sizeof probe.params);
         return 1;
-    case vst2::effProcessEvents:
-        return 1;
-    case vst2::effCanDo:
-        return std::strcmp(static_cast<const char *>(ptr), "receiveVstMidiEvent") == 0 ? 1 : -1;
     case vst2::effVendorSpecific:
         if (index == kLogRequest) {
             return reinterpret_cast<intptr_t>(&probe.log);

@@ -29,16 +29,8 @@ constexpr int32_t kNumParams = 4;
 
 struct ProbeLog {
     intptr_t versionAtEntry; // audioMasterVersion asked with a null effect during entry
-    int32_t replacingCalls;
     int32_t accumulatingCalls;
     int32_t lastFrames;
-    float sampleRate;  // from effSetSampleRate
-    int32_t blockSize; // from effSetBlockSize
-    bool timeWasNull;
-    double ppqPos; // from audioMasterGetTime during the last block
-    double tempo;
-    double timeSampleRate;
-    int32_t timeFlags;
 };
 
 } // namespace frakle::tools::probe

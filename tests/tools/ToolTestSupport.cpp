@@ -1,8 +1,6 @@
 // Process running, scratch folders and WAV helpers for the tool tests.
 #include "tests/tools/ToolTestSupport.h"
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,12 +8,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <numbers>
 #include <sstream>
 #include <stdexcept>
-
-extern char **environ;
 
 namespace frakle::tools::testing {
 
@@ -23,53 +21,33 @@ namespace {
 
 std::string slurp(const std::filesystem::path &path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A word the shell passes on as it is.
+std::string quoted(const std::string &word) {
+    std::string out = "'";
+    for (const char c : word) {
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return out + "'";
 }
 
 } // namespace
 
 RunResult runProgram(const std::filesystem::path &program, const std::vector<std::string> &args) {
-    char pattern[] = "/tmp/frakle-run-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
+    const ScratchFolder folder;
+    std::string command = quoted(program.string());
+    for (const std::string &arg : args) {
+        command += " " + quoted(arg);
     }
-    const std::filesystem::path folder = pattern;
-    const std::string outPath = (folder / "out").string();
-    const std::string errPath = (folder / "err").string();
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT, 0600);
-
-    std::vector<std::string> strings{program.string()};
-    strings.insert(strings.end(), args.begin(), args.end());
-    std::vector<char *> argv;
-    for (std::string &s : strings) {
-        argv.push_back(s.data());
-    }
-    argv.push_back(nullptr);
-
-    pid_t pid = 0;
-    const int spawned =
-        posix_spawn(&pid, strings[0].c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    RunResult result;
-    if (spawned == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        result.out = slurp(outPath);
-        result.err = slurp(errPath);
-    }
-    std::filesystem::remove_all(folder);
-    if (spawned != 0) {
+    command += " </dev/null >" + quoted((folder / "out").string()) + " 2>" +
+               quoted((folder / "err").string());
+    const int status = std::system(command.c_str());
+    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) == 127) {
         throw std::runtime_error("cannot run " + program.string());
     }
-    return result;
+    return {WEXITSTATUS(status), slurp(folder / "out"), slurp(folder / "err")};
 }
 
 ScratchFolder::ScratchFolder() {
