@@ -5,6 +5,7 @@
 // rest; in every build each chunk saved mid-automation is whole: a quiet instance loads it and
 // saves it back unchanged.
 #include "PluginFixture.h"
+#include "platform/Platform.h"
 
 #include <atomic>
 #include <chrono>
@@ -22,12 +23,12 @@ public:
     WithoutDisplay() {
         if (const char *display = std::getenv("DISPLAY")) {
             saved_ = display;
-            unsetenv("DISPLAY");
+            platform::setEnvironment("DISPLAY", nullptr);
         }
     }
     ~WithoutDisplay() {
         if (saved_) {
-            setenv("DISPLAY", saved_->c_str(), 1);
+            platform::setEnvironment("DISPLAY", saved_->c_str());
         }
     }
     WithoutDisplay(const WithoutDisplay &) = delete;
