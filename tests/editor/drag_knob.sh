@@ -17,8 +17,8 @@ probability) at="34 246" param=37 low=0.55 high=0.9501 ;;
 esac
 command -v xdotool > /dev/null || { echo "xdotool not installed"; exit 77; }
 log=$(mktemp)
-loop=$(mktemp --suffix=.wav)
-trap 'rm -f "$log" "$loop"' EXIT
+made=$(mktemp --suffix=.wav)
+trap 'rm -f "$log" "$made"' EXIT
 if [ -x "$build/frakle-host.exe" ]; then
     host=("$(dirname "$0")/../windows/wine.sh" "$build/frakle-host.exe")
 else
@@ -27,6 +27,7 @@ fi
 if [ -n "${3:-}" ]; then
     loop="$3"
 elif [ -x "$build/frakle-demo-loop" ]; then
+    loop="$made"
     "$build/frakle-demo-loop" "$loop" --bars 1 > /dev/null || exit 1
 else
     loop=""
