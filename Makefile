@@ -75,7 +75,7 @@ test-windows: windows demo
 
 # The release archives: build/dist/frakle-<version>-linux-x86_64.tar.gz and
 # frakle-<version>-windows-x64.zip, each the stripped plug-in, the README, and in docs/ the
-# guide, its pictures and the font's licence.
+# guide, its pictures and the licences (for Windows also those of the run-times linked in).
 dist: build windows
 	rm -rf $(DIST)
 	@for pack in linux-x86_64:$(BUILD)/frakle.so:strip windows-x64:$(WIN_BUILD)/frakle.dll:x86_64-w64-mingw32-strip; do \
@@ -86,6 +86,11 @@ dist: build windows
 	  mkdir -p $$dir/docs && cp README.md $$dir/ && \
 	    cp docs/manual.md docs/third-party.md docs/editor.png docs/demo-plot.png $$dir/docs/ || exit 1; \
 	done
+	mkdir -p $(DIST)/frakle-$(VERSION)-windows-x64/docs/licences
+	cp /usr/share/doc/mingw-w64-common/copyright \
+	    $(DIST)/frakle-$(VERSION)-windows-x64/docs/licences/mingw-w64-runtime.txt
+	cp /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright \
+	    $(DIST)/frakle-$(VERSION)-windows-x64/docs/licences/gcc-runtime.txt
 	cd $(DIST) && tar czf frakle-$(VERSION)-linux-x86_64.tar.gz frakle-$(VERSION)-linux-x86_64
 	cd $(DIST) && cmake -E tar cf frakle-$(VERSION)-windows-x64.zip --format=zip frakle-$(VERSION)-windows-x64
 	@ls -l $(DIST)/*.tar.gz $(DIST)/*.zip
