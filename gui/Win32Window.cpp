@@ -214,9 +214,9 @@ TWin32Window::TWin32Window(uintptr_t parent, int32_t width, int32_t height, cons
     {
         std::lock_guard lock(classMutex);
         if (classUsers++ == 0) {
+            // No CS_DBLCLKS: every press arrives as a button-down, as on X11.
             WNDCLASSEXW c{};
             c.cbSize = sizeof c;
-            c.style = CS_DBLCLKS;
             c.lpfnWndProc = TWin32Procedure::handle;
             c.hInstance = module;
             c.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
