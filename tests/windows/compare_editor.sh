@@ -45,8 +45,8 @@ shoot() {
 
 shoot linux "$linux/frakle-host" || exit 1
 shoot windows "$(dirname "$0")/wine.sh" "$win/frakle-host.exe" || exit 1
-identify -format "linux %wx%h\n" "$shots/linux.png"
-identify -format "windows %wx%h\n" "$shots/windows.png"
-differing=$(compare -metric AE "$shots/linux.png" "$shots/windows.png" "$shots/difference.png" 2>&1)
+/usr/bin/identify -format "linux %wx%h\n" "$shots/linux.png"
+/usr/bin/identify -format "windows %wx%h\n" "$shots/windows.png"
+differing=$(/usr/bin/compare -metric AE "$shots/linux.png" "$shots/windows.png" "$shots/difference.png" 2>&1)
 echo "pixels that differ: $differing (tolerance $tolerance; $shots/difference.png)"
 [ "${differing%% *}" -le "$tolerance" ] 2> /dev/null

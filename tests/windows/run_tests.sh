@@ -15,9 +15,9 @@ wineserver --persistent
 # Wine's own services start here, away from CTest's output pipes, which they would hold open.
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "run_tests: making the Wine prefix $WINEPREFIX"
-    wineboot --init > /dev/null 2>&1
+    wineboot --init < /dev/null > /dev/null 2>&1
 else
-    wineboot > /dev/null 2>&1
+    wineboot < /dev/null > /dev/null 2>&1
 fi
 ctest --test-dir "$build" --output-on-failure "$@"
 rc=$?
