@@ -1,6 +1,5 @@
 // The operating-system services of Platform.h on Linux: the steady clock, clock_gettime, dlopen,
-// /proc/self/exe,
-// glibc's heap statistics.
+// /proc/self/exe, glibc's heap statistics. Each runs on its caller's thread (see Platform.h).
 #include "platform/Platform.h"
 
 #include <dlfcn.h>

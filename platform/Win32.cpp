@@ -1,5 +1,6 @@
 // The operating-system services of Platform.h on Windows: QueryPerformanceCounter and
-// GetTickCount, GetLocalTime, LoadLibrary, GetModuleFileName, the C run-time's heap walk.
+// GetTickCount, GetLocalTime, LoadLibrary, GetModuleFileName, the C run-time's heap walk. Each
+// runs on its caller's thread (see Platform.h).
 #include "platform/Platform.h"
 
 #include <malloc.h>

@@ -1,5 +1,5 @@
 // Output files that appear only once they are complete (POSIX: mkstemp beside the target, then
-// rename), for the Linux tools.
+// rename), for the Linux tools' main thread.
 #include "tools/common/ToolSupport.h"
 
 #include <sys/stat.h>

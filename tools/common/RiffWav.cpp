@@ -1,5 +1,6 @@
 // WAV files read and written by the tools' own RIFF code, for builds without libsndfile (the
-// Windows build): 16/24-bit PCM and 32-bit float, mono or stereo, little-endian.
+// Windows build): 16/24-bit PCM and 32-bit float, mono or stereo, little-endian. The tools'
+// main thread.
 #include "tools/common/ToolSupport.h"
 #include "tools/common/WavFile.h"
 
