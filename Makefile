@@ -1,10 +1,15 @@
 # Frakle: `make demo` builds everything and renders the demo loop; `make test` builds and runs
 # every test through CTest. Both first install the Debian packages they need and lack
-# (tools/install-deps.sh). The sanitizer builds, lint and fuzzing targets are used by CI.
+# (tools/install-deps.sh). `make windows` cross-builds the Windows plug-in, `make test-windows`
+# tests it under Wine, `make dist` packs both. The sanitizer builds, lint and fuzzing targets
+# are used by CI.
 SHELL := /bin/bash
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+WIN_BUILD ?= build-win
+VERSION := $(shell sed -n 's/^project.Frakle VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+DIST := $(BUILD)/dist
 
 DEPS := tools/install-deps.sh
 
@@ -21,7 +26,7 @@ endif
 LV2_FILES := manifest.ttl frakle.ttl frakle.so
 
 .PHONY: all deps deps-test deps-ci build bench demo demo-effects test test-asan test-tsan lint format tidy \
-	fuzz fuzz-corpus coverage install uninstall clean
+	fuzz fuzz-corpus coverage install uninstall clean windows test-windows dist
 
 all: build
 
@@ -61,6 +66,40 @@ bench: build
 test: deps-test build
 	@ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS); rc=$$?; \
 	grep -h '^SKIPPED: ' $(BUILD)/Testing/Temporary/LastTest.log 2> /dev/null | sort -u; exit $$rc
+
+# The Windows build: frakle.dll (and the test programs) cross-compiled with MinGW-w64 in
+# build-win. Its tests run under Wine on a private X display and compare with the Linux build
+# (the demo loop's render, the editor's picture), so test-windows makes the demo first.
+windows:
+	@$(DEPS) windows
+	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFRAKLE_LINUX_BUILD=$(abspath $(BUILD))
+	cmake --build $(WIN_BUILD) -j$(JOBS)
+
+test-windows: windows demo
+	tests/editor/with_xvfb.sh tests/windows/run_tests.sh $(WIN_BUILD) -j$(JOBS)
+
+# The release archives: build/dist/frakle-<version>-linux-x86_64.tar.gz and
+# frakle-<version>-windows-x64.zip, each the stripped plug-in, the README, and in docs/ the
+# guide, its pictures and the licences (for Windows also those of the run-times linked in).
+dist: build windows
+	rm -rf $(DIST)
+	@for pack in linux-x86_64:$(BUILD)/frakle.so:strip windows-x64:$(WIN_BUILD)/frakle.dll:x86_64-w64-mingw32-strip; do \
+	  IFS=: read -r name plugin strip <<< "$$pack"; \
+	  dir=$(DIST)/frakle-$(VERSION)-$$name; \
+	  mkdir -p $$dir || exit 1; \
+	  $$strip --strip-unneeded -o $$dir/$$(basename $$plugin) $$plugin || exit 1; \
+	  mkdir -p $$dir/docs && cp README.md $$dir/ && \
+	    cp docs/manual.md docs/third-party.md docs/editor.png docs/demo-plot.png $$dir/docs/ || exit 1; \
+	done
+	mkdir -p $(DIST)/frakle-$(VERSION)-windows-x64/docs/licences
+	cp /usr/share/doc/mingw-w64-common/copyright \
+	    $(DIST)/frakle-$(VERSION)-windows-x64/docs/licences/mingw-w64-runtime.txt
+	cp /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright \
+	    $(DIST)/frakle-$(VERSION)-windows-x64/docs/licences/gcc-runtime.txt
+	cd $(DIST) && tar czf frakle-$(VERSION)-linux-x86_64.tar.gz frakle-$(VERSION)-linux-x86_64
+	cd $(DIST) && cmake -E tar cf frakle-$(VERSION)-windows-x64.zip --format=zip frakle-$(VERSION)-windows-x64
+	@ls -l $(DIST)/*.tar.gz $(DIST)/*.zip
 
 # Address + undefined-behaviour sanitizers, and the thread sanitizer, each in its own build.
 test-asan:
@@ -123,7 +162,7 @@ coverage: deps-test
 	    CMAKE_FLAGS="-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS='--coverage -fprofile-update=atomic' -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage -DCMAKE_MODULE_LINKER_FLAGS=--coverage"
 	find build-coverage -name '*.gcda' -delete
 	-ctest --test-dir build-coverage -j$(JOBS) > build-coverage/ctest.log 2>&1
-	gcovr -r . --object-directory build-coverage $(foreach d,host state engine dsp effects midi gui editor lv2,-f '$(d)/') \
+	gcovr -r . --object-directory build-coverage $(foreach d,platform host state engine dsp effects midi gui editor lv2,-f '$(d)/') \
 	    --exclude-throw-branches --exclude-unreachable-branches -s -o build-coverage/coverage.txt
 
 lint: format tidy
@@ -131,10 +170,11 @@ lint: format tidy
 format: deps-ci
 	@files=$$(git ls-files '*.cpp' '*.h'); clang-format --dry-run --Werror $$files && echo "clang-format: clean"
 
+# The Windows build's own sources (Win32*.cpp) are not in the Linux build's compile database.
 tidy: deps-ci build
-	@files=$$(git ls-files '*.cpp' | grep -v '^tests/'); \
+	@files=$$(git ls-files '*.cpp' | grep -v -e '^tests/' -e '/Win32[^/]*\.cpp$$'); \
 	clang-tidy -p $(BUILD) --quiet $$files 2>&1 | grep -v "warnings generated" ; \
 	exit $${PIPESTATUS[0]}
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz build-coverage
+	rm -rf build build-asan build-tsan build-fuzz build-coverage build-win

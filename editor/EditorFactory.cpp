@@ -1,9 +1,8 @@
 // Where the plug-in is put together: the plug-in object with the skinned editor as its form.
-// The editor shows in the host's X11 window; without a display it runs on a headless window, so
-// opening it never fails.
+// The editor shows in the host's window (X11 or Win32); where no native window can be made it
+// runs on a headless window, so opening it never fails. UI thread.
 #include "editor/uEditor.h"
 #include "gui/HeadlessWindow.h"
-#include "gui/X11Window.h"
 #include "state/uPlugin.h"
 
 #include <memory>
@@ -14,10 +13,10 @@ namespace {
 
 std::unique_ptr<host::TEditorForm> createEditor(void *parentWindow) {
     using Window = TPluginEditorWindow;
-    auto x11 = std::make_unique<gui::TX11Window>(reinterpret_cast<uintptr_t>(parentWindow),
-                                                 Window::kWidth, Window::kHeight);
-    if (x11->isOpen()) {
-        return std::make_unique<Window>(std::move(x11));
+    auto native = gui::openNativeWindow(reinterpret_cast<uintptr_t>(parentWindow), Window::kWidth,
+                                        Window::kHeight);
+    if (native->isOpen()) {
+        return std::make_unique<Window>(std::move(native));
     }
     return std::make_unique<Window>(
         std::make_unique<gui::THeadlessWindow>(Window::kWidth, Window::kHeight));

@@ -437,7 +437,9 @@ void TPluginEditorWindow::setUpDisplays() {
 // --- window life ---------------------------------------------------------------------------
 
 void TPluginEditorWindow::connect(host::AudioEffect *effect) {
-    InitEditor(static_cast<state::APlugin *>(effect));
+    window_->whenReady(effect, [this](void *plugin) {
+        InitEditor(static_cast<state::APlugin *>(static_cast<host::AudioEffect *>(plugin)));
+    });
 }
 
 void TPluginEditorWindow::InitEditor(state::APlugin *plugin) {

@@ -204,7 +204,7 @@ private:
     int32_t lastTipTag_ = -1;
 };
 
-// The form class the plug-in hands its template: an 844 × 626 editor in the host's X11 window.
+// The form class the plug-in hands its template: an 844 × 626 editor in the host's window.
 const host::FormClass &EditorFormClass();
 
 } // namespace frakle::editor

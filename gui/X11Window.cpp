@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <memory>
 #include <mutex>
 
 namespace frakle::gui {
@@ -465,6 +466,11 @@ void TX11Window::showCursor() {
     XUndefineCursor(display_, window_);
     XFlush(display_);
     cursorHidden_ = false;
+}
+
+std::unique_ptr<TWindowBackend> openNativeWindow(uintptr_t parent, int32_t width, int32_t height,
+                                                 const char *title) {
+    return std::make_unique<TX11Window>(parent, width, height, title);
 }
 
 } // namespace frakle::gui

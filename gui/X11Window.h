@@ -33,6 +33,7 @@ public:
     void hideCursor() override;
     void showCursor() override;
     bool isOpen() const override { return open_ && !connectionLost_; }
+    uintptr_t nativeHandle() const override { return window_; }
 
     // X errors reported on this window's connection, and the last error code (0: none).
     int32_t errorCount() const { return errorCount_; }

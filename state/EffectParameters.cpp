@@ -4,7 +4,6 @@
 #include "state/uPlugin.h"
 
 #include <cmath>
-#include <ctime>
 
 namespace frakle::state {
 
@@ -62,22 +61,6 @@ constexpr List<Draw> kRand[] = {list(kTapeRand),  list(kModRand),   list(kRetrgR
                                 list(kGaterRand), list(kDelayRand), list(kStretRand)};
 
 } // namespace
-
-// Local time in days since 30 December 1899. The zone offset is read once, so later calls make
-// no call that could block.
-double localDays() {
-    static const long offset = [] {
-        const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
-        return local.tm_gmtoff;
-    }();
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    const double seconds =
-        static_cast<double>(now.tv_sec + offset) + 1e-9 * static_cast<double>(now.tv_nsec);
-    return 25569.0 + seconds / 86400.0;
-}
 
 void APlugin::InitialiseEffectParameters(int32_t effect) {
     if (effect < 0 || effect >= engine::kNumEffects) {

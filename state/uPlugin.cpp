@@ -3,10 +3,10 @@
 
 #include "engine/Denormals.h"
 #include "midi/MidiMap.h"
+#include "platform/Platform.h"
 #include "state/ParameterTable.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -14,8 +14,6 @@
 #include <utility>
 
 namespace frakle::state {
-
-double localDays(); // the randomisers' wall clock
 
 namespace {
 
@@ -48,23 +46,19 @@ const host::FormClass kFormClass{APlugin::kEditorWidth, APlugin::kEditorHeight, 
 
 void editorIdle(host::AudioEffect * /*effect*/, host::TEditorForm &form) { form.idle(); }
 
-uint32_t counterSeed() {
-    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    return static_cast<uint32_t>(ticks) ^ static_cast<uint32_t>(static_cast<uint64_t>(ticks) >> 32);
-}
-
 } // namespace
 
 APlugin::APlugin(vst2::HostCallback audioMaster, const host::FormClass *formClass)
     : TVstTemplate(audioMaster, kNumParams, kNumPrograms, makeIdentity(),
                    formClass != nullptr ? formClass : &kFormClass),
-      random_(counterSeed()), engine_(store_.record(), random_), wallClock_(localDays) {
+      random_(platform::counterSeed()), engine_(store_.record(), random_),
+      wallClock_(platform::localDays) {
     store_.writeRecord(MakeDefaultRecord());
     finishConstruction();
     templateEditor()->setIdleHandler(editorIdle);
     engine_.buildRandomPool();
     engine_.prepare();
-    localDays(); // reads the time zone now, on the UI thread
+    platform::localDays(); // reads the time zone now, on the UI thread
 }
 
 APlugin::~APlugin() {

@@ -12,7 +12,7 @@ declare -A required=(
     [test]="xvfb xdotool dpf-plugins-vst sordi"
     [ci]="git clang clang-tidy clang-format libclang-rt-14-dev"
     [coverage]="gcovr"
-    [windows]="g++-mingw-w64-x86-64-posix wine64 xvfb xdotool imagemagick"
+    [windows]="g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool imagemagick"
     [lv2]="lv2-dev liblilv-dev lilv-utils sordi"
 )
 declare -A optional=(

@@ -5,6 +5,7 @@
 // rest; in every build each chunk saved mid-automation is whole: a quiet instance loads it and
 // saves it back unchanged.
 #include "PluginFixture.h"
+#include "platform/Platform.h"
 
 #include <atomic>
 #include <chrono>
@@ -19,7 +20,7 @@ TEST(ConcurrencyWithEditor, AudioAutomationMidiChunksAndTheEditorSideBySide) {
     // The editor on the headless back end whatever display the test runs on.
     const char *display = std::getenv("DISPLAY");
     const std::string savedDisplay = display != nullptr ? display : "";
-    unsetenv("DISPLAY");
+    platform::setEnvironment("DISPLAY", nullptr);
     tools::TestHost host(FRAKLE_PLUGIN_PATH);
     tools::TestHost quiet(FRAKLE_PLUGIN_PATH); // only the chunk thread touches it
     host.open();
@@ -101,7 +102,7 @@ TEST(ConcurrencyWithEditor, AudioAutomationMidiChunksAndTheEditorSideBySide) {
         EXPECT_TRUE(v >= 0.0f && v <= 1.0f) << i;
     }
     if (!savedDisplay.empty()) {
-        setenv("DISPLAY", savedDisplay.c_str(), 1);
+        platform::setEnvironment("DISPLAY", savedDisplay.c_str());
     }
 }
 

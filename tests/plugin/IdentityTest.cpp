@@ -1,9 +1,8 @@
 // What a host learns about the plug-in: record fields, dispatcher answers, pins, the editor's
 // size, the entry points and the program a new instance holds.
 #include "PluginFixture.h"
+#include "platform/Platform.h"
 #include "state/ProgramRecord.h"
-
-#include <dlfcn.h>
 
 namespace frakle::plugin_tests {
 namespace {
@@ -106,17 +105,18 @@ TEST_F(Identity, EditorSizeBeforeOpeningAndMidiOnResume) {
 intptr_t oldHost(vst2::AEffect *, int32_t, int32_t, intptr_t, void *, float) { return 0; }
 
 TEST(EntryPoints, BothSymbolsMakeInstancesAndRefuseOldOrMissingHosts) {
-    void *library = dlopen(FRAKLE_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(library, nullptr) << dlerror();
+    std::string error;
+    void *library = platform::openLibrary(FRAKLE_PLUGIN_PATH, error);
+    ASSERT_NE(library, nullptr) << error;
     for (const char *symbol : {"VSTPluginMain", "main"}) {
-        auto entry = reinterpret_cast<vst2::EntryProc>(dlsym(library, symbol));
+        auto entry = reinterpret_cast<vst2::EntryProc>(platform::findSymbol(library, symbol));
         ASSERT_NE(entry, nullptr) << symbol;
         EXPECT_EQ(entry(oldHost), nullptr) << symbol; // a host that answers version 0
         EXPECT_EQ(entry(nullptr), nullptr) << symbol;
     }
     // Nothing else is visible from outside.
-    EXPECT_EQ(dlsym(library, "createEffectInstance"), nullptr);
-    dlclose(library);
+    EXPECT_EQ(platform::findSymbol(library, "createEffectInstance"), nullptr);
+    platform::closeLibrary(library);
 }
 
 TEST(EntryPoints, ANewInstanceHoldsTheDefaultProgram) {

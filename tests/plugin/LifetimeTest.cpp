@@ -4,8 +4,7 @@
 // sanitizer's leak check covers this in its build; the plain build compares the allocator's
 // totals). Editors open on the X display when there is one, headless otherwise.
 #include "PluginFixture.h"
-
-#include <malloc.h>
+#include "platform/Platform.h"
 
 #include <algorithm>
 
@@ -117,15 +116,10 @@ TEST(Lifetime, TwentyInstancesComeAndGoInAnyOrderWithAndWithoutEditors) {
 }
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kOwnAllocator = false; // the sanitizer's allocator: mallinfo2 tells nothing
+constexpr bool kOwnAllocator = false; // the sanitizer's allocator: the heap's totals tell nothing
 #else
 constexpr bool kOwnAllocator = true;
 #endif
-
-size_t allocatedBytes() {
-    const struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
-}
 
 // One life of an instance: created, played, its editor opened and idled, closed.
 void oneLife(int k) {
@@ -150,11 +144,11 @@ TEST(Lifetime, MemoryReturnsToItsStartingLevel) {
     tools::TestHost keeper(FRAKLE_PLUGIN_PATH); // keeps the library loaded throughout
     oneLife(0);
     oneLife(1);
-    const size_t before = allocatedBytes();
+    const size_t before = platform::allocatedBytes();
     for (int k = 0; k < 6; ++k) {
         oneLife(k);
     }
-    const size_t after = allocatedBytes();
+    const size_t after = platform::allocatedBytes();
     EXPECT_LT(after, before + 64 * 1024) << before << " bytes before, " << after << " after";
 }
 

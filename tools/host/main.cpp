@@ -1,14 +1,15 @@
 // frakle-host: a small stand-alone host for trying the editor without a digital audio
-// workstation. It loads the plug-in, opens its editor inside a top-level X11 window of its own,
-// calls effEditIdle about 30 times a second and, with --loop, plays a WAV file through the
-// plug-in round and round at the real-time pace with the transport running, so the sequencer
-// marker moves. Nothing is played out loud.
+// workstation. It loads the plug-in, opens its editor inside a top-level window of its own (made
+// by gui/'s window layer: X11 on Linux, Win32 on Windows), calls effEditIdle about 30 times a
+// second on the main thread and, with --loop, plays a WAV file through the plug-in round and
+// round at the real-time pace with the transport running on a thread of its own, so the
+// sequencer marker moves. Nothing is played out loud.
+#include "gui/Scene.h"
+#include "gui/Window.h"
+#include "platform/Platform.h"
 #include "tools/common/ToolSupport.h"
 #include "tools/common/WavFile.h"
 #include "tools/testhost/TestHost.h"
-
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <atomic>
@@ -19,7 +20,6 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace frakle::tools {
@@ -41,7 +41,7 @@ const char *const kUsage = R"(Usage: frakle-host [options]
 Opens the plug-in's editor in a window of its own and keeps it alive with idle calls.
 
 Options:
-  --plugin PATH        plug-in to load (default: frakle.so beside this program)
+  --plugin PATH        plug-in to load (default: )" FRAKLE_PLUGIN_FILE R"( beside this program)
   --loop FILE.wav      play the file through the plug-in in a loop, transport running
   --bpm X              tempo of the loop in beats per minute (default 120)
   --seconds N          close after N seconds (default: when the window is closed or the
@@ -52,18 +52,13 @@ On an error it prints one line "frakle-host: <problem>" and exits with status 2.
 )";
 
 std::filesystem::path besideSelf(const char *name) {
-    char self[4096];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) {
-        return name;
-    }
-    self[n] = 0;
-    return std::filesystem::path(self).parent_path() / name;
+    const std::filesystem::path self = platform::executablePath();
+    return self.empty() ? std::filesystem::path(name) : self.parent_path() / name;
 }
 
 HostOptions parse(int argc, char **argv) {
     HostOptions o;
-    o.plugin = besideSelf("frakle.so");
+    o.plugin = besideSelf(FRAKLE_PLUGIN_FILE);
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const auto value = [&]() -> std::string {
@@ -103,10 +98,6 @@ int run(const HostOptions &options) {
     if (options.loop) {
         loop = readWav(*options.loop);
     }
-    Display *display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        throw ToolError("cannot open the X display (is DISPLAY set?)");
-    }
     TestHost host(options.plugin);
     host.open();
     const double rate = loop ? loop->sampleRate : 44100.0;
@@ -119,22 +110,14 @@ int run(const HostOptions &options) {
     auto rect = host.editorRect();
     const int width = rect ? rect->right - rect->left : 844;
     const int height = rect ? rect->bottom - rect->top : 626;
-    const int screen = DefaultScreen(display);
-    const Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0,
-                                              static_cast<unsigned>(std::max(width, 1)),
-                                              static_cast<unsigned>(std::max(height, 1)), 0, 0, 0);
-    XStoreName(display, window, host.effectName().c_str());
-    XSizeHints hints{};
-    hints.flags = PMinSize | PMaxSize;
-    hints.min_width = hints.max_width = width;
-    hints.min_height = hints.max_height = height;
-    XSetWMNormalHints(display, window, &hints);
-    Atom closeAtom = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(display, window, &closeAtom, 1);
-    XSelectInput(display, window, StructureNotifyMask);
-    XMapWindow(display, window);
-    XSync(display, False);
-    host.openEditor(static_cast<uintptr_t>(window));
+    // The frame: a fixed-size top-level window whose close box ends the program.
+    const std::unique_ptr<gui::TWindowBackend> frame = gui::openNativeWindow(
+        0, std::max(width, 1), std::max(height, 1), host.effectName().c_str());
+    if (!frame->isOpen()) {
+        throw ToolError("cannot open a window (on Linux: is DISPLAY set?)");
+    }
+    gui::TScene frameScene(std::max(width, 1), std::max(height, 1)); // the frame shows nothing
+    host.openEditor(frame->nativeHandle());
     host.idleEditor();
     std::printf("editor open\n");
     std::fflush(stdout);
@@ -166,14 +149,8 @@ int run(const HostOptions &options) {
     const auto start = std::chrono::steady_clock::now();
     bool open = true;
     while (open) {
-        while (XPending(display) > 0) {
-            XEvent event;
-            XNextEvent(display, &event);
-            if (event.type == ClientMessage &&
-                static_cast<Atom>(event.xclient.data.l[0]) == closeAtom) {
-                open = false;
-            }
-        }
+        frame->pumpEvents(frameScene);
+        open = frame->isOpen();
         host.idleEditor();
         std::this_thread::sleep_for(std::chrono::milliseconds(33));
         const double elapsed =
@@ -187,8 +164,6 @@ int run(const HostOptions &options) {
         audio.join();
     }
     host.closeEditor();
-    XDestroyWindow(display, window);
-    XCloseDisplay(display);
     if (options.printAutomation) {
         for (const Automation &a : host.automations()) {
             std::printf("automate %d %.6f\n", static_cast<int>(a.index),

@@ -1,7 +1,7 @@
 // The test host: plug-in loading, callback routing, timeline and block processing.
 #include "tools/testhost/TestHost.h"
 
-#include <dlfcn.h>
+#include "platform/Platform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -83,19 +83,20 @@ TestHost::TestHost(const std::filesystem::path &pluginPath, HostCallback callbac
     if (!std::filesystem::is_regular_file(pluginPath, error)) {
         throw HostError("cannot load plug-in " + pluginPath.string() + ": no such file");
     }
-    // Without a slash dlopen would search the library path instead of the current folder.
-    const std::string file =
-        pluginPath.has_parent_path() ? pluginPath.string() : "./" + pluginPath.string();
-    library_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Without a folder the loader would search its own path instead of the current folder.
+    const std::filesystem::path file =
+        pluginPath.has_parent_path() ? pluginPath : std::filesystem::path(".") / pluginPath;
+    std::string loadError;
+    library_ = platform::openLibrary(file, loadError);
     if (library_ == nullptr) {
-        throw HostError(std::string("cannot load plug-in: ") + dlerror());
+        throw HostError("cannot load plug-in: " + loadError);
     }
-    void *symbol = dlsym(library_, "VSTPluginMain");
+    void *symbol = platform::findSymbol(library_, "VSTPluginMain");
     if (symbol == nullptr) {
-        symbol = dlsym(library_, "main");
+        symbol = platform::findSymbol(library_, "main");
     }
     if (symbol == nullptr) {
-        dlclose(library_);
+        platform::closeLibrary(library_);
         throw HostError("cannot load plug-in " + pluginPath.string() +
                         ": it exports neither VSTPluginMain nor main");
     }
@@ -112,7 +113,7 @@ TestHost::TestHost(const std::filesystem::path &pluginPath, HostCallback callbac
     }
 
     if (effect == nullptr || effect->magic != vst2::kEffectMagic) {
-        dlclose(library_);
+        platform::closeLibrary(library_);
         throw HostError("cannot load plug-in " + pluginPath.string() +
                         (effect == nullptr ? ": its entry returned no effect"
                                            : ": its effect has a bad magic number"));
@@ -124,7 +125,7 @@ TestHost::TestHost(const std::filesystem::path &pluginPath, HostCallback callbac
 
 TestHost::~TestHost() {
     close();
-    dlclose(library_);
+    platform::closeLibrary(library_);
 }
 
 const vst2::AEffect &TestHost::effect() const { return *live(); }
