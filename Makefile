@@ -79,7 +79,7 @@ windows:
 test-windows: windows demo
 	tests/editor/with_xvfb.sh tests/windows/run_tests.sh $(WIN_BUILD) -j$(JOBS)
 
-# The release archives: build/dist/frakle-<version>-linux-x86_64.tar.gz and
+# The release archives: build/dist/frakle-<version>-linux-x86_64.tar.gz (with the LV2 bundle) and
 # frakle-<version>-windows-x64.zip, each the stripped plug-in, the README, and in docs/ the
 # guide, its pictures and the licences (for Windows also those of the run-times linked in).
 dist: build windows
@@ -92,6 +92,10 @@ dist: build windows
 	  mkdir -p $$dir/docs && cp README.md $$dir/ && \
 	    cp docs/manual.md docs/third-party.md docs/editor.png docs/demo-plot.png $$dir/docs/ || exit 1; \
 	done
+	mkdir -p $(DIST)/frakle-$(VERSION)-linux-x86_64/frakle.lv2
+	cp $(BUILD)/frakle.lv2/*.ttl $(DIST)/frakle-$(VERSION)-linux-x86_64/frakle.lv2/
+	strip --strip-unneeded -o $(DIST)/frakle-$(VERSION)-linux-x86_64/frakle.lv2/frakle.so \
+	    $(BUILD)/frakle.lv2/frakle.so
 	mkdir -p $(DIST)/frakle-$(VERSION)-windows-x64/docs/licences
 	cp /usr/share/doc/mingw-w64-common/copyright \
 	    $(DIST)/frakle-$(VERSION)-windows-x64/docs/licences/mingw-w64-runtime.txt
