@@ -189,4 +189,15 @@ void TEffectDelay::ProcessStereo(float &left, float &right) {
     AdvanceWritePosition();
 }
 
+void TEffectDelay::ProcessRun(const float *inLeft, const float *inRight, float *outLeft,
+                              float *outRight, int32_t n) {
+    for (int32_t i = 0; i < n; ++i) {
+        float l = inLeft[i];
+        float r = inRight[i];
+        ProcessStereo(l, r);
+        outLeft[i] = l;
+        outRight[i] = r;
+    }
+}
+
 } // namespace frakle::dsp

@@ -36,6 +36,9 @@ public:
     void Init();   // retune, then the default parameters (the time then glides to its default)
     void Retune(); // buffers of one beat plus 1 ms; the delay jumps to its target
     void ProcessStereo(float &left, float &right);
+    // n frames from inLeft/inRight to outLeft/outRight.
+    void ProcessRun(const float *inLeft, const float *inRight, float *outLeft, float *outRight,
+                    int32_t n);
 
     // Any thread. Values are limited to 0 … 1.
     void Clear(); // the feedback gain starts again from 0 at the next sample

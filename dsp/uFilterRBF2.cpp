@@ -133,3 +133,13 @@ void TFilterRBF2::ProcessStereo(float &left, float &right) {
 }
 
 } // namespace frakle::dsp
+
+namespace frakle::dsp {
+
+void TFilterRBF2::ProcessRun(float *left, float *right, int32_t n) {
+    for (int32_t i = 0; i < n; ++i) {
+        ProcessStereo(left[i], right[i]);
+    }
+}
+
+} // namespace frakle::dsp

@@ -23,6 +23,7 @@ public:
     void SetSampleRate(double rate);
 
     void ProcessStereo(float &left, float &right);
+    void ProcessRun(float *left, float *right, int32_t n); // n frames in place
 
     float cutoff() const { return cutoff_; }
     float q() const { return q_; }

@@ -83,4 +83,9 @@ StereoSample ModulatorProcess(ModulatorState &s, const EffectContext &c, StereoS
     return out;
 }
 
+void ModulatorRun(ModulatorState &s, EffectContext &c, const EffectParams &p, float *left,
+                  float *right, int32_t n) {
+    RunEffect<ModulatorProcess>(s, c, p, left, right, n);
+}
+
 } // namespace frakle::effects

@@ -128,4 +128,9 @@ StereoSample RetriggerProcess(RetriggerState &s, const EffectContext &c, StereoS
     return wet;
 }
 
+void RetriggerRun(RetriggerState &s, EffectContext &c, const EffectParams &p, float *left,
+                  float *right, int32_t n) {
+    RunEffect<RetriggerProcess>(s, c, p, left, right, n);
+}
+
 } // namespace frakle::effects

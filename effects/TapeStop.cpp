@@ -88,4 +88,9 @@ StereoSample TapeStopProcess(TapeStopState &s, const EffectContext &c, StereoSam
     return wet;
 }
 
+void TapeStopRun(TapeStopState &s, EffectContext &c, const EffectParams &p, float *left,
+                 float *right, int32_t n) {
+    RunEffect<TapeStopProcess>(s, c, p, left, right, n);
+}
+
 } // namespace frakle::effects
