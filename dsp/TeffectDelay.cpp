@@ -4,7 +4,9 @@
 
 #include "dsp/uFilterRBF2.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace frakle::dsp {
 
@@ -151,7 +153,7 @@ void TEffectDelay::SetWritePosition(int32_t p) {
     placedDelay_ = following ? delay_ : kUnplaced;
 }
 
-void TEffectDelay::ProcessStereo(float &left, float &right) {
+void TEffectDelay::TakeRequests() {
     if (clearRequested_.load(std::memory_order_relaxed) &&
         clearRequested_.exchange(false, std::memory_order_relaxed)) {
         feedbackGain_ = 0.0f;
@@ -160,7 +162,14 @@ void TEffectDelay::ProcessStereo(float &left, float &right) {
         paramsChanged_.exchange(false, std::memory_order_acq_rel)) {
         TakeParams();
     }
+}
 
+void TEffectDelay::ProcessStereo(float &left, float &right) {
+    TakeRequests();
+    Step(left, right);
+}
+
+void TEffectDelay::Step(float &left, float &right) {
     float t = delayFraction_ - static_cast<float>(delay_);
     t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
     float *bufferL = left_.data();
@@ -189,14 +198,87 @@ void TEffectDelay::ProcessStereo(float &left, float &right) {
     AdvanceWritePosition();
 }
 
+// Frames from now on that the steady path may take at once: none while the feedback or the
+// delay glides or the read positions are being placed; otherwise up to a buffer end, and no
+// more than the shortest distance back, so that no frame reads what the same frames write.
+int32_t TEffectDelay::SteadyFrames(int32_t n) const {
+    if (feedbackGain_ != feedbackTarget_ || targetDelay_ != delay_ || delay_ != placedDelay_) {
+        return 0;
+    }
+    int32_t m = std::min({n, kSteadyRun, bufferLength_ - writePosition_});
+    for (int ch = 0; ch < 2; ++ch) {
+        m = std::min({m, delay_ + offset_[ch], bufferLength_ - read_[ch]});
+    }
+    return std::max(m, 0);
+}
+
+// The steady path: the same operations as Step, channel by channel, four frames at a time.
+void TEffectDelay::StepSteady(const float *const in[2], float *const out[2], int32_t m) {
+    using Quad = float __attribute__((vector_size(16)));
+    const auto load = [](const float *p) {
+        Quad q;
+        std::memcpy(&q, p, sizeof q);
+        return q;
+    };
+    float t = delayFraction_ - static_cast<float>(delay_);
+    t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
+    float *const buffers[2] = {left_.data(), right_.data()};
+    for (int ch = 0; ch < 2; ++ch) {
+        // y[3 + j]: the value read at frame j, scaled by the feedback; y[0 … 2]: the taps.
+        alignas(16) float y[3 + kSteadyRun];
+        y[0] = taps_[2][ch];
+        y[1] = taps_[1][ch];
+        y[2] = taps_[0][ch];
+        const float *src = buffers[ch] + read_[ch];
+        float *dst = buffers[ch] + writePosition_;
+        const float *x = in[ch];
+        float *o = out[ch];
+        int32_t j = 0;
+        for (; j + 4 <= m; j += 4) {
+            const Quad newest = load(src + j) * feedbackGain_;
+            std::memcpy(&y[3 + j], &newest, sizeof newest);
+            const Quad d = Hermite(newest, load(&y[2 + j]), load(&y[1 + j]), load(&y[j]), t);
+            const Quad input = load(x + j);
+            const Quad fed = (input + d) * inputGain_;
+            const Quad result = input * dry_ + d * wet_;
+            std::memcpy(dst + j, &fed, sizeof fed);
+            std::memcpy(o + j, &result, sizeof result);
+        }
+        for (; j < m; ++j) {
+            y[3 + j] = src[j] * feedbackGain_;
+            const float d = Hermite(y[3 + j], y[2 + j], y[1 + j], y[j], t);
+            const float input = x[j];
+            dst[j] = (input + d) * inputGain_;
+            o[j] = input * dry_ + d * wet_;
+        }
+        taps_[0][ch] = y[2 + m];
+        taps_[1][ch] = y[1 + m];
+        taps_[2][ch] = y[m];
+    }
+    const auto advance = [this, m](int32_t p) { return p + m == bufferLength_ ? 0 : p + m; };
+    writePosition_ = advance(writePosition_);
+    read_[0] = advance(read_[0]);
+    read_[1] = advance(read_[1]);
+}
+
 void TEffectDelay::ProcessRun(const float *inLeft, const float *inRight, float *outLeft,
                               float *outRight, int32_t n) {
-    for (int32_t i = 0; i < n; ++i) {
+    for (int32_t i = 0; i < n;) {
+        TakeRequests();
+        const int32_t m = SteadyFrames(n - i);
+        if (m >= 4) {
+            const float *const in[2] = {inLeft + i, inRight + i};
+            float *const out[2] = {outLeft + i, outRight + i};
+            StepSteady(in, out, m);
+            i += m;
+            continue;
+        }
         float l = inLeft[i];
         float r = inRight[i];
-        ProcessStereo(l, r);
+        Step(l, r);
         outLeft[i] = l;
         outRight[i] = r;
+        ++i;
     }
 }
 

@@ -55,7 +55,12 @@ private:
 
     float Load(Param p) const { return params_[p - 1].load(std::memory_order_relaxed); }
     void StoreDefaults();
-    void TakeParams(); // picks up the values set since the last sample
+    void TakeParams();                    // picks up the values set since the last sample
+    void TakeRequests();                  // a clear, new parameters
+    void Step(float &left, float &right); // one frame
+    static constexpr int32_t kSteadyRun = 128;
+    int32_t SteadyFrames(int32_t n) const;
+    void StepSteady(const float *const in[2], float *const out[2], int32_t m);
     void UpdateDelayTime();
     void SetWritePosition(int32_t p);
     // While a channel reads no further back than the buffer holds, its read position stays a
