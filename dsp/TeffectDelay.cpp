@@ -2,11 +2,11 @@
 // sets both the level of the first echo and the decay of the ones after it.
 #include "dsp/TeffectDelay.h"
 
+#include "dsp/Quad.h"
 #include "dsp/uFilterRBF2.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace frakle::dsp {
 
@@ -214,12 +214,6 @@ int32_t TEffectDelay::SteadyFrames(int32_t n) const {
 
 // The steady path: the same operations as Step, channel by channel, four frames at a time.
 void TEffectDelay::StepSteady(const float *const in[2], float *const out[2], int32_t m) {
-    using Quad = float __attribute__((vector_size(16)));
-    const auto load = [](const float *p) {
-        Quad q;
-        std::memcpy(&q, p, sizeof q);
-        return q;
-    };
     float t = delayFraction_ - static_cast<float>(delay_);
     t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
     float *const buffers[2] = {left_.data(), right_.data()};
@@ -235,14 +229,15 @@ void TEffectDelay::StepSteady(const float *const in[2], float *const out[2], int
         float *o = out[ch];
         int32_t j = 0;
         for (; j + 4 <= m; j += 4) {
-            const Quad newest = load(src + j) * feedbackGain_;
-            std::memcpy(&y[3 + j], &newest, sizeof newest);
-            const Quad d = Hermite(newest, load(&y[2 + j]), load(&y[1 + j]), load(&y[j]), t);
-            const Quad input = load(x + j);
+            const Quad newest = LoadQuad(src + j) * feedbackGain_;
+            StoreQuad(&y[3 + j], newest);
+            const Quad d =
+                Hermite(newest, LoadQuad(&y[2 + j]), LoadQuad(&y[1 + j]), LoadQuad(&y[j]), t);
+            const Quad input = LoadQuad(x + j);
             const Quad fed = (input + d) * inputGain_;
             const Quad result = input * dry_ + d * wet_;
-            std::memcpy(dst + j, &fed, sizeof fed);
-            std::memcpy(o + j, &result, sizeof result);
+            StoreQuad(dst + j, fed);
+            StoreQuad(o + j, result);
         }
         for (; j < m; ++j) {
             y[3 + j] = src[j] * feedbackGain_;

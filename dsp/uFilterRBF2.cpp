@@ -136,9 +136,49 @@ void TFilterRBF2::ProcessStereo(float &left, float &right) {
 
 namespace frakle::dsp {
 
+// As ProcessStereo frame by frame, with the coefficients and past samples held in registers
+// between the updates.
 void TFilterRBF2::ProcessRun(float *left, float *right, int32_t n) {
-    for (int32_t i = 0; i < n; ++i) {
-        ProcessStereo(left[i], right[i]);
+    if (recompute_.load(std::memory_order_relaxed)) {
+        recompute_.store(false, std::memory_order_relaxed);
+        computeCoefficients();
+    }
+    const int32_t interval = updateInterval();
+    for (int32_t i = 0; i < n;) {
+        if (updateCounter_ == 0) {
+            cutoff_ = SlewTo(50.0f, cutoffTarget_.load(std::memory_order_relaxed), cutoff_);
+            q_ = SlewTo(0.01f, qTarget_.load(std::memory_order_relaxed), q_);
+            computeCoefficients();
+        }
+        const int32_t m = std::min(n - i, std::max(1, interval - updateCounter_));
+        updateCounter_ += m;
+        if (updateCounter_ >= interval) {
+            updateCounter_ = 0;
+        }
+        const double b0 = c_[0];
+        const double b1 = c_[1];
+        const double b2 = c_[2];
+        const double a1 = c_[3];
+        const double a2 = c_[4];
+        Pair x1 = x1_;
+        Pair x2 = x2_;
+        Pair y1 = y1_;
+        Pair y2 = y2_;
+        for (const int32_t end = i + m; i < end; ++i) {
+            const Pair x = {static_cast<double>(left[i] + 1e-24f),
+                            static_cast<double>(right[i] + 1e-24f)};
+            const Pair y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+            left[i] = static_cast<float>(y[0]);
+            right[i] = static_cast<float>(y[1]);
+            x2 = x1;
+            x1 = x;
+            y2 = y1;
+            y1 = Pair{static_cast<double>(left[i]), static_cast<double>(right[i])};
+        }
+        x1_ = x1;
+        x2_ = x2;
+        y1_ = y1;
+        y2_ = y2;
     }
 }
 

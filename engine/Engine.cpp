@@ -2,6 +2,8 @@
 // step-table setters, which pattern operations call from any thread.
 #include "engine/Engine.h"
 
+#include "dsp/Quad.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -190,19 +192,40 @@ void TEngine::processBlock(const BlockTiming &timing, float *const *inputs, floa
             // A sample that is no finite number is heard as silence, and one far beyond any
             // audio level is held at the limit, so neither can overflow the histories, the delay
             // lines' feedback or the filters.
-            for (int32_t i = 0; i < n; ++i) {
-                const float x = in[c] != nullptr ? in[c][done + i] : 0.0f;
-                run[c][i] = std::isfinite(x) ? std::clamp(x, -kInputLimit, kInputLimit) : 0.0f;
+            if (in[c] == nullptr) {
+                std::fill_n(run[c], n, 0.0f);
+                continue;
+            }
+            const float *x = in[c] + done;
+            int32_t i = 0;
+            for (; i + 4 <= n; i += 4) {
+                const dsp::Quad q = dsp::LoadQuad(x + i);
+                const auto finite = q - q == 0.0f; // false for infinities and NaN
+                dsp::Quad held = q < -kInputLimit ? -kInputLimit : q;
+                held = held > kInputLimit ? kInputLimit : held;
+                dsp::StoreQuad(run[c] + i, finite ? held : 0.0f);
+            }
+            for (; i < n; ++i) {
+                run[c][i] =
+                    std::isfinite(x[i]) ? std::clamp(x[i], -kInputLimit, kInputLimit) : 0.0f;
             }
         }
         const int32_t m = processRun(run[0], run[1], n);
         for (int c = 0; c < 2; ++c) {
-            float *out = outputs[c];
+            float *out = outputs[c] != nullptr ? outputs[c] + done : nullptr;
             if (out == nullptr) {
                 continue;
             }
-            for (int32_t i = 0; i < m; ++i) {
-                out[done + i] = accumulate ? out[done + i] + run[c][i] : run[c][i];
+            int32_t i = 0;
+            if (accumulate) {
+                for (; i + 4 <= m; i += 4) {
+                    dsp::StoreQuad(out + i, dsp::LoadQuad(out + i) + dsp::LoadQuad(run[c] + i));
+                }
+                for (; i < m; ++i) {
+                    out[i] += run[c][i];
+                }
+            } else {
+                std::copy_n(run[c], m, out);
             }
         }
         done += m;

@@ -2,6 +2,7 @@
 // Audio thread; the settings are read from the program record at every call.
 #include "engine/OutputStage.h"
 
+#include "dsp/Quad.h"
 #include "engine/Engine.h"
 
 #include <algorithm>
@@ -25,7 +26,29 @@ void TEngine::OutputStage(int32_t e, float *left, float *right, int32_t n) {
     if (state.filter.GetType() > 0) {
         state.filter.ProcessRun(left, right, n);
     }
-    for (int32_t i = 0; i < n; ++i) {
+    int32_t i = 0;
+    if (state.outputVolume == volume && state.outputMix == mix && state.outputPan == pan) {
+        // Settled: the same products, with 1 for the side the pan leaves alone.
+        const float gain = 2.0f * volume;
+        float panL = 1.0f;
+        float panR = 1.0f;
+        if (pan < 0.5f) {
+            panR = 2.0f * pan;
+        } else if (pan > 0.5f) {
+            panL = 1.0f - 2.0f * (pan - 0.5f);
+        }
+        for (; i + 4 <= n; i += 4) {
+            dsp::Quad l = dsp::LoadQuad(left + i) * panL;
+            dsp::Quad r = dsp::LoadQuad(right + i) * panR;
+            if (mix < 1.0f) {
+                l = l * mix + dsp::LoadQuad(wetL + i) * (1.0f - mix);
+                r = r * mix + dsp::LoadQuad(wetR + i) * (1.0f - mix);
+            }
+            dsp::StoreQuad(left + i, l * gain);
+            dsp::StoreQuad(right + i, r * gain);
+        }
+    }
+    for (; i < n; ++i) {
         state.outputVolume = dsp::SlewTo(kSlewStep, volume, state.outputVolume);
         state.outputMix = dsp::SlewTo(kSlewStep, mix, state.outputMix);
         state.outputPan = dsp::SlewTo(kSlewStep, pan, state.outputPan);
@@ -78,7 +101,29 @@ void TEngine::MasterSection(float *left, float *right, int32_t n) {
     }
     const float mixTarget = state::Load(rec.masterMix);
     const float volumeTarget = state::Load(rec.masterVolume);
-    for (int32_t i = 0; i < n; ++i) {
+    int32_t i = 0;
+    if (smoothedOutputMix_ == mixTarget && smoothedOutputVolume_ == volumeTarget) {
+        const float mix = mixTarget;
+        const float volume = volumeTarget;
+        for (; i + 4 <= n && (mix < 1.0f || volume < 1.0f); i += 4) {
+            dsp::Quad l = dsp::LoadQuad(left + i);
+            dsp::Quad r = dsp::LoadQuad(right + i);
+            if (mix < 1.0f) {
+                l = l * mix + dsp::LoadQuad(dry_[0] + i) * (1.0f - mix);
+                r = r * mix + dsp::LoadQuad(dry_[1] + i) * (1.0f - mix);
+            }
+            if (volume < 1.0f) {
+                l *= volume;
+                r *= volume;
+            }
+            dsp::StoreQuad(left + i, l);
+            dsp::StoreQuad(right + i, r);
+        }
+        if (mix >= 1.0f && volume >= 1.0f) {
+            return; // settled at unity: the signal passes
+        }
+    }
+    for (; i < n; ++i) {
         smoothedOutputMix_ = dsp::SlewTo(kSlewStep, mixTarget, smoothedOutputMix_);
         if (smoothedOutputMix_ < 1.0f) {
             left[i] = blend(smoothedOutputMix_, left[i], dry_[0][i]);
