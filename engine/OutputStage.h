@@ -2,6 +2,7 @@
 // the two clippers. Pure functions, audio thread.
 #pragma once
 
+#include "dsp/Approx.h"
 #include "effects/EffectContext.h"
 
 #include <cmath>
@@ -34,9 +35,9 @@ inline float SoftSaturate(float x, float t) {
     }
     const double td = t;
     if (x > 0.0f) {
-        return static_cast<float>(td + (1.0 - td) * std::tanh((x - td) / (1.0 - td)));
+        return static_cast<float>(td + (1.0 - td) * dsp::Tanh((x - td) / (1.0 - td)));
     }
-    return static_cast<float>(-(td + (1.0 - td) * std::tanh((-x - td) / (1.0 - td))));
+    return static_cast<float>(-(td + (1.0 - td) * dsp::Tanh((-x - td) / (1.0 - td))));
 }
 
 inline float HardClip(float x, float limit) {
