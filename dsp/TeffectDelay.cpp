@@ -205,7 +205,7 @@ int32_t TEffectDelay::SteadyFrames(int32_t n) const {
     if (feedbackGain_ != feedbackTarget_ || targetDelay_ != delay_ || delay_ != placedDelay_) {
         return 0;
     }
-    int32_t m = std::min({n, kSteadyRun, bufferLength_ - writePosition_});
+    int32_t m = std::min(n, bufferLength_ - writePosition_);
     for (int ch = 0; ch < 2; ++ch) {
         m = std::min({m, delay_ + offset_[ch], bufferLength_ - read_[ch]});
     }
@@ -218,37 +218,38 @@ void TEffectDelay::StepSteady(const float *const in[2], float *const out[2], int
     t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
     float *const buffers[2] = {left_.data(), right_.data()};
     for (int ch = 0; ch < 2; ++ch) {
-        // y[3 + j]: the value read at frame j, scaled by the feedback; y[0 … 2]: the taps.
-        alignas(16) float y[3 + kSteadyRun];
-        y[0] = taps_[2][ch];
-        y[1] = taps_[1][ch];
-        y[2] = taps_[0][ch];
         const float *src = buffers[ch] + read_[ch];
         float *dst = buffers[ch] + writePosition_;
         const float *x = in[ch];
         float *o = out[ch];
+        // The values read at the frames before, oldest first: the taps, then each four read.
+        Quad before = {0.0f, taps_[2][ch], taps_[1][ch], taps_[0][ch]};
         int32_t j = 0;
         for (; j + 4 <= m; j += 4) {
             const Quad newest = LoadQuad(src + j) * feedbackGain_;
-            StoreQuad(&y[3 + j], newest);
-            const Quad d =
-                Hermite(newest, LoadQuad(&y[2 + j]), LoadQuad(&y[1 + j]), LoadQuad(&y[j]), t);
+            const Quad d = Hermite(newest, __builtin_shufflevector(before, newest, 3, 4, 5, 6),
+                                   __builtin_shufflevector(before, newest, 2, 3, 4, 5),
+                                   __builtin_shufflevector(before, newest, 1, 2, 3, 4), t);
             const Quad input = LoadQuad(x + j);
-            const Quad fed = (input + d) * inputGain_;
-            const Quad result = input * dry_ + d * wet_;
-            StoreQuad(dst + j, fed);
-            StoreQuad(o + j, result);
+            StoreQuad(dst + j, (input + d) * inputGain_);
+            StoreQuad(o + j, input * dry_ + d * wet_);
+            before = newest;
         }
+        float y1 = before[3];
+        float y2 = before[2];
+        float y3 = before[1];
         for (; j < m; ++j) {
-            y[3 + j] = src[j] * feedbackGain_;
-            const float d = Hermite(y[3 + j], y[2 + j], y[1 + j], y[j], t);
-            const float input = x[j];
-            dst[j] = (input + d) * inputGain_;
-            o[j] = input * dry_ + d * wet_;
+            const float y0 = src[j] * feedbackGain_;
+            const float d = Hermite(y0, y1, y2, y3, t);
+            dst[j] = (x[j] + d) * inputGain_;
+            o[j] = x[j] * dry_ + d * wet_;
+            y3 = y2;
+            y2 = y1;
+            y1 = y0;
         }
-        taps_[0][ch] = y[2 + m];
-        taps_[1][ch] = y[1 + m];
-        taps_[2][ch] = y[m];
+        taps_[0][ch] = y1;
+        taps_[1][ch] = y2;
+        taps_[2][ch] = y3;
     }
     const auto advance = [this, m](int32_t p) { return p + m == bufferLength_ ? 0 : p + m; };
     writePosition_ = advance(writePosition_);

@@ -58,7 +58,6 @@ private:
     void TakeParams();                    // picks up the values set since the last sample
     void TakeRequests();                  // a clear, new parameters
     void Step(float &left, float &right); // one frame
-    static constexpr int32_t kSteadyRun = 128;
     int32_t SteadyFrames(int32_t n) const;
     void StepSteady(const float *const in[2], float *const out[2], int32_t m);
     void UpdateDelayTime();
