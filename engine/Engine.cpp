@@ -225,7 +225,7 @@ void TEngine::processBlock(const BlockTiming &timing, float *const *inputs, floa
                     out[i] += run[c][i];
                 }
             } else {
-                std::copy_n(run[c], m, out);
+                dsp::CopyFrames(run[c], out, m);
             }
         }
         done += m;
@@ -284,11 +284,11 @@ int32_t TEngine::processRun(float *left, float *right, int32_t n) {
         }
     }
 
-    const auto pos = static_cast<ptrdiff_t>(patternPosition_);
-    std::copy_n(dryL, n, inputHistory_[0].begin() + pos);
-    std::copy_n(dryR, n, inputHistory_[1].begin() + pos);
-    std::copy_n(dryL, n, left);
-    std::copy_n(dryR, n, right);
+    const auto pos = static_cast<size_t>(patternPosition_);
+    dsp::CopyFrames(dryL, inputHistory_[0].data() + pos, n);
+    dsp::CopyFrames(dryR, inputHistory_[1].data() + pos, n);
+    dsp::CopyFrames(dryL, left, n);
+    dsp::CopyFrames(dryR, right, n);
 
     // The delay lines hear every sample, whatever plays.
     stepDelay_.ProcessRun(dryL, dryR, delayed_[0], delayed_[1], n);
@@ -298,8 +298,8 @@ int32_t TEngine::processRun(float *left, float *right, int32_t n) {
     stage1_.processRun(left, right, n, stepPosition_, stepLength_, limit, declickArmed_);
 
     globalDelay_.ProcessRun(left, right, delayed_[0], delayed_[1], n);
-    std::copy_n(left, n, chainHistory_[0].begin() + pos);
-    std::copy_n(right, n, chainHistory_[1].begin() + pos);
+    dsp::CopyFrames(left, chainHistory_[0].data() + pos, n);
+    dsp::CopyFrames(right, chainHistory_[1].data() + pos, n);
     runSlot(globalEffect_.load(std::memory_order_relaxed), true, left, right, n);
 
     if (envelopeLevel_ < 1.0f) {
@@ -321,8 +321,8 @@ void TEngine::stoppedRun(float *left, float *right, int32_t n) {
     resync_ = true;
     // Nothing plays while stopped, so a resume on a tied step starts no effect.
     stepEffect_.store(kNone, std::memory_order_relaxed);
-    std::copy_n(dry_[0], n, left);
-    std::copy_n(dry_[1], n, right);
+    dsp::CopyFrames(dry_[0], left, n);
+    dsp::CopyFrames(dry_[1], right, n);
     MasterSection(left, right, n);
     for (int32_t i = 0; i < n; ++i) {
         if (stopFade_ >= 0) {

@@ -21,8 +21,10 @@ void TEngine::OutputStage(int32_t e, float *left, float *right, int32_t n) {
     const float pan = state::Load(block.pan);
     float *wetL = saved_[0];
     float *wetR = saved_[1];
-    std::copy_n(left, n, wetL);
-    std::copy_n(right, n, wetR);
+    if (mix < 1.0f || state.outputMix < 1.0f) {
+        dsp::CopyFrames(left, wetL, n);
+        dsp::CopyFrames(right, wetR, n);
+    }
     if (state.filter.GetType() > 0) {
         state.filter.ProcessRun(left, right, n);
     }
@@ -89,8 +91,10 @@ void TEngine::MasterSection(float *left, float *right, int32_t n) {
     // coefficients.
     if (state::Load(rec.masterFilterType) > 0.0f && masterFilter_.GetType() > 0) {
         const float mix = state::Load(rec.masterFilterMix);
-        std::copy_n(left, n, saved_[0]);
-        std::copy_n(right, n, saved_[1]);
+        if (mix < 1.0f) {
+            dsp::CopyFrames(left, saved_[0], n);
+            dsp::CopyFrames(right, saved_[1], n);
+        }
         masterFilter_.ProcessRun(left, right, n);
         if (mix < 1.0f) {
             for (int32_t i = 0; i < n; ++i) {
