@@ -14,27 +14,32 @@ namespace approx {
 // Rounds to the nearest integer (halves to even) for |x| < 2^51.
 inline double RoundToInteger(double x) { return (x + 0x1.8p52) - 0x1.8p52; }
 
-// e^y for -708 < y ≤ 0: y = k ln 2 + r with |r| ≤ ln 2 / 2, e^r by its Taylor series to r^12.
+// 2^(j/32), j = 0 … 31.
+constexpr double kExp2Fraction[32] = {
+    0x1.0000000000000p+0, 0x1.059b0d3158574p+0, 0x1.0b5586cf9890fp+0, 0x1.11301d0125b51p+0,
+    0x1.172b83c7d517bp+0, 0x1.1d4873168b9aap+0, 0x1.2387a6e756238p+0, 0x1.29e9df51fdee1p+0,
+    0x1.306fe0a31b715p+0, 0x1.371a7373aa9cbp+0, 0x1.3dea64c123422p+0, 0x1.44e086061892dp+0,
+    0x1.4bfdad5362a27p+0, 0x1.5342b569d4f82p+0, 0x1.5ab07dd485429p+0, 0x1.6247eb03a5585p+0,
+    0x1.6a09e667f3bcdp+0, 0x1.71f75e8ec5f74p+0, 0x1.7a11473eb0187p+0, 0x1.82589994cce13p+0,
+    0x1.8ace5422aa0dbp+0, 0x1.93737b0cdc5e5p+0, 0x1.9c49182a3f090p+0, 0x1.a5503b23e255dp+0,
+    0x1.ae89f995ad3adp+0, 0x1.b7f76f2fb5e47p+0, 0x1.c199bdd85529cp+0, 0x1.cb720dcef9069p+0,
+    0x1.d5818dcfba487p+0, 0x1.dfc97337b9b5fp+0, 0x1.ea4afa2a490dap+0, 0x1.f50765b6e4540p+0,
+};
+
+// e^y for -700 < y ≤ 0: y = (32e + j) ln 2 / 32 + r with |r| ≤ ln 2 / 64, e^r by its Taylor series
+// to r^7, in pairs so that few steps wait on each other.
 inline double ExpNonPositive(double y) {
-    constexpr double kLn2Hi = 6.93147180369123816490e-01;
-    constexpr double kLn2Lo = 1.90821492927058770002e-10;
-    const double k = RoundToInteger(y * 1.44269504088896338700);
+    constexpr double kLn2Hi = 6.93147180369123816490e-01 / 32.0;
+    constexpr double kLn2Lo = 1.90821492927058770002e-10 / 32.0;
+    const double k = RoundToInteger(y * 46.166241308446828384);
     const double r = (y - k * kLn2Hi) - k * kLn2Lo;
-    double p = 1.0 / 479001600.0;
-    p = p * r + 1.0 / 39916800.0;
-    p = p * r + 1.0 / 3628800.0;
-    p = p * r + 1.0 / 362880.0;
-    p = p * r + 1.0 / 40320.0;
-    p = p * r + 1.0 / 5040.0;
-    p = p * r + 1.0 / 720.0;
-    p = p * r + 1.0 / 120.0;
-    p = p * r + 1.0 / 24.0;
-    p = p * r + 1.0 / 6.0;
-    p = p * r + 0.5;
-    p = p * r + 1.0;
-    p = p * r + 1.0;
-    const auto exponent = static_cast<uint64_t>(static_cast<int64_t>(k) + 1023) << 52;
-    return p * std::bit_cast<double>(exponent);
+    const double r2 = r * r;
+    const double low = (1.0 + r) + r2 * (0.5 + r * (1.0 / 6.0));
+    const double high = (1.0 / 24.0 + r * (1.0 / 120.0)) + r2 * (1.0 / 720.0 + r * (1.0 / 5040.0));
+    const double p = low + r2 * r2 * high;
+    const auto ki = static_cast<int64_t>(k);
+    const auto exponent = static_cast<uint64_t>((ki >> 5) + 1023) << 52;
+    return p * kExp2Fraction[ki & 31] * std::bit_cast<double>(exponent);
 }
 
 } // namespace approx
