@@ -4,6 +4,7 @@
 #include "effects/EffectContext.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace frakle::effects {
 
@@ -13,6 +14,12 @@ namespace frakle::effects {
 inline double HeadPosition(double x) {
     constexpr double kFloatResolves = 4194304.0; // 2^22
     return x < kFloatResolves ? static_cast<double>(static_cast<float>(x)) : x;
+}
+
+// The largest integer not above x, for |x| < 2^62, without a library call.
+inline double Floor(double x) {
+    const auto t = static_cast<double>(static_cast<int64_t>(x));
+    return t > x ? t - 1.0 : t;
 }
 
 // h0 … h3 are the history at i, i − 1, i − 2, i − 3; the result is the signal at i − 2 + t:
