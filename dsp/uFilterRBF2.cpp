@@ -3,7 +3,12 @@
 #include "dsp/uFilterRBF2.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace frakle::dsp {
 
@@ -136,6 +141,21 @@ void TFilterRBF2::ProcessStereo(float &left, float &right) {
 
 namespace frakle::dsp {
 
+// y rounded to 32-bit floats, stored to l and r and returned as doubles. The rounding is the
+// filter's own and must happen: a plain cast may be kept at double precision by the compiler.
+TFilterRBF2::Pair TFilterRBF2::RoundToFloat(Pair y, float &l, float &r) {
+#if defined(__SSE2__)
+    const __m128 f = _mm_cvtpd_ps(std::bit_cast<__m128d>(y));
+    l = _mm_cvtss_f32(f);
+    r = _mm_cvtss_f32(_mm_shuffle_ps(f, f, 1));
+    return std::bit_cast<Pair>(_mm_cvtps_pd(f));
+#else
+    l = static_cast<float>(y[0]);
+    r = static_cast<float>(y[1]);
+    return Pair{static_cast<double>(l), static_cast<double>(r)}; // l and r are read back
+#endif
+}
+
 // As ProcessStereo frame by frame, with the coefficients and past samples held in registers
 // between the updates.
 void TFilterRBF2::ProcessRun(float *left, float *right, int32_t n) {
@@ -168,12 +188,10 @@ void TFilterRBF2::ProcessRun(float *left, float *right, int32_t n) {
             const Pair x = {static_cast<double>(left[i] + 1e-24f),
                             static_cast<double>(right[i] + 1e-24f)};
             const Pair y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-            left[i] = static_cast<float>(y[0]);
-            right[i] = static_cast<float>(y[1]);
             x2 = x1;
             x1 = x;
             y2 = y1;
-            y1 = Pair{static_cast<double>(left[i]), static_cast<double>(right[i])};
+            y1 = RoundToFloat(y, left[i], right[i]);
         }
         x1_ = x1;
         x2_ = x2;

@@ -42,6 +42,7 @@ private:
     // Left and right side by side: one instruction serves both channels, each computed exactly
     // as on its own.
     using Pair = double __attribute__((vector_size(16)));
+    static Pair RoundToFloat(Pair y, float &l, float &r);
 
     float c_[5] = {};                            // b0, b1, b2, a1, a2 (audio thread)
     Pair x1_ = {}, x2_ = {}, y1_ = {}, y2_ = {}; // past samples, each a 32-bit float value
