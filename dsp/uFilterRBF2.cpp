@@ -18,6 +18,21 @@ constexpr double kPi = 3.14159265358979323846;
 
 TFilterRBF2::TFilterRBF2() { computeCoefficients(); }
 
+// y rounded to 32-bit floats, stored to l and r and returned as doubles. The rounding is the
+// filter's own and must happen: a plain cast may be kept at double precision by the compiler.
+inline TFilterRBF2::Pair TFilterRBF2::RoundToFloat(Pair y, float &l, float &r) {
+#if defined(__SSE2__)
+    const __m128 f = _mm_cvtpd_ps(std::bit_cast<__m128d>(y));
+    l = _mm_cvtss_f32(f);
+    r = _mm_cvtss_f32(_mm_shuffle_ps(f, f, 1));
+    return std::bit_cast<Pair>(_mm_cvtps_pd(f));
+#else
+    l = static_cast<float>(y[0]);
+    r = static_cast<float>(y[1]);
+    return Pair{static_cast<double>(l), static_cast<double>(r)}; // l and r are read back
+#endif
+}
+
 void TFilterRBF2::SetType(int type) {
     if (type < kOff || type > kNotch || type == GetType()) {
         return;
@@ -140,21 +155,6 @@ void TFilterRBF2::ProcessStereo(float &left, float &right) {
 } // namespace frakle::dsp
 
 namespace frakle::dsp {
-
-// y rounded to 32-bit floats, stored to l and r and returned as doubles. The rounding is the
-// filter's own and must happen: a plain cast may be kept at double precision by the compiler.
-TFilterRBF2::Pair TFilterRBF2::RoundToFloat(Pair y, float &l, float &r) {
-#if defined(__SSE2__)
-    const __m128 f = _mm_cvtpd_ps(std::bit_cast<__m128d>(y));
-    l = _mm_cvtss_f32(f);
-    r = _mm_cvtss_f32(_mm_shuffle_ps(f, f, 1));
-    return std::bit_cast<Pair>(_mm_cvtps_pd(f));
-#else
-    l = static_cast<float>(y[0]);
-    r = static_cast<float>(y[1]);
-    return Pair{static_cast<double>(l), static_cast<double>(r)}; // l and r are read back
-#endif
-}
 
 // As ProcessStereo frame by frame, with the coefficients and past samples held in registers
 // between the updates.
