@@ -545,17 +545,25 @@ void TEngine::setJumpDeclickLimit(int32_t limit) {
 
 void TEngine::ApplyEnvelope(float *left, float *right, int32_t n) const {
     const int32_t len = envelopeLength_;
-    for (int32_t i = 0; i < n; ++i) {
+    int32_t i = 0;
+    for (; i < n && stepPosition_ + i <= len; ++i) {
         const int32_t p = stepPosition_ + i;
-        if (len < p || p > stepLength_) {
+        if (p > stepLength_) {
             left[i] *= envelopeLevel_;
             right[i] *= envelopeLevel_;
         }
-        if (len >= p) {
-            const float g = static_cast<float>(len - p) * envelopeSlope_ + envelopeLevel_;
-            left[i] = std::clamp(left[i] * g, -1.0f, 1.0f);
-            right[i] = std::clamp(right[i] * g, -1.0f, 1.0f);
-        }
+        const float g = static_cast<float>(len - p) * envelopeSlope_ + envelopeLevel_;
+        left[i] = std::clamp(left[i] * g, -1.0f, 1.0f);
+        right[i] = std::clamp(right[i] * g, -1.0f, 1.0f);
+    }
+    // After the ramp: the level alone.
+    for (; i + 4 <= n; i += 4) {
+        dsp::StoreQuad(left + i, dsp::LoadQuad(left + i) * envelopeLevel_);
+        dsp::StoreQuad(right + i, dsp::LoadQuad(right + i) * envelopeLevel_);
+    }
+    for (; i < n; ++i) {
+        left[i] *= envelopeLevel_;
+        right[i] *= envelopeLevel_;
     }
 }
 
