@@ -2,8 +2,10 @@
 // sets both the level of the first echo and the decay of the ones after it.
 #include "dsp/TeffectDelay.h"
 
+#include "dsp/Quad.h"
 #include "dsp/uFilterRBF2.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace frakle::dsp {
@@ -151,7 +153,7 @@ void TEffectDelay::SetWritePosition(int32_t p) {
     placedDelay_ = following ? delay_ : kUnplaced;
 }
 
-void TEffectDelay::ProcessStereo(float &left, float &right) {
+void TEffectDelay::TakeRequests() {
     if (clearRequested_.load(std::memory_order_relaxed) &&
         clearRequested_.exchange(false, std::memory_order_relaxed)) {
         feedbackGain_ = 0.0f;
@@ -160,7 +162,14 @@ void TEffectDelay::ProcessStereo(float &left, float &right) {
         paramsChanged_.exchange(false, std::memory_order_acq_rel)) {
         TakeParams();
     }
+}
 
+void TEffectDelay::ProcessStereo(float &left, float &right) {
+    TakeRequests();
+    Step(left, right);
+}
+
+void TEffectDelay::Step(float &left, float &right) {
     float t = delayFraction_ - static_cast<float>(delay_);
     t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
     float *bufferL = left_.data();
@@ -187,6 +196,86 @@ void TEffectDelay::ProcessStereo(float &left, float &right) {
         delay_ = Nearest(delayFraction_);
     }
     AdvanceWritePosition();
+}
+
+// Frames from now on that the steady path may take at once: none while the feedback or the
+// delay glides or the read positions are being placed; otherwise up to a buffer end, and no
+// more than the shortest distance back, so that no frame reads what the same frames write.
+int32_t TEffectDelay::SteadyFrames(int32_t n) const {
+    if (feedbackGain_ != feedbackTarget_ || targetDelay_ != delay_ || delay_ != placedDelay_) {
+        return 0;
+    }
+    int32_t m = std::min(n, bufferLength_ - writePosition_);
+    for (int ch = 0; ch < 2; ++ch) {
+        m = std::min({m, delay_ + offset_[ch], bufferLength_ - read_[ch]});
+    }
+    return std::max(m, 0);
+}
+
+// The steady path: the same operations as Step, channel by channel, four frames at a time.
+void TEffectDelay::StepSteady(const float *const in[2], float *const out[2], int32_t m) {
+    float t = delayFraction_ - static_cast<float>(delay_);
+    t = t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
+    float *const buffers[2] = {left_.data(), right_.data()};
+    for (int ch = 0; ch < 2; ++ch) {
+        const float *src = buffers[ch] + read_[ch];
+        float *dst = buffers[ch] + writePosition_;
+        const float *x = in[ch];
+        float *o = out[ch];
+        // The values read at the frames before, oldest first: the taps, then each four read.
+        Quad before = {0.0f, taps_[2][ch], taps_[1][ch], taps_[0][ch]};
+        int32_t j = 0;
+        for (; j + 4 <= m; j += 4) {
+            const Quad newest = LoadQuad(src + j) * feedbackGain_;
+            const Quad d = Hermite(newest, __builtin_shufflevector(before, newest, 3, 4, 5, 6),
+                                   __builtin_shufflevector(before, newest, 2, 3, 4, 5),
+                                   __builtin_shufflevector(before, newest, 1, 2, 3, 4), t);
+            const Quad input = LoadQuad(x + j);
+            StoreQuad(dst + j, (input + d) * inputGain_);
+            StoreQuad(o + j, input * dry_ + d * wet_);
+            before = newest;
+        }
+        float y1 = before[3];
+        float y2 = before[2];
+        float y3 = before[1];
+        for (; j < m; ++j) {
+            const float y0 = src[j] * feedbackGain_;
+            const float d = Hermite(y0, y1, y2, y3, t);
+            dst[j] = (x[j] + d) * inputGain_;
+            o[j] = x[j] * dry_ + d * wet_;
+            y3 = y2;
+            y2 = y1;
+            y1 = y0;
+        }
+        taps_[0][ch] = y1;
+        taps_[1][ch] = y2;
+        taps_[2][ch] = y3;
+    }
+    const auto advance = [this, m](int32_t p) { return p + m == bufferLength_ ? 0 : p + m; };
+    writePosition_ = advance(writePosition_);
+    read_[0] = advance(read_[0]);
+    read_[1] = advance(read_[1]);
+}
+
+void TEffectDelay::ProcessRun(const float *inLeft, const float *inRight, float *outLeft,
+                              float *outRight, int32_t n) {
+    for (int32_t i = 0; i < n;) {
+        TakeRequests();
+        const int32_t m = SteadyFrames(n - i);
+        if (m >= 4) {
+            const float *const in[2] = {inLeft + i, inRight + i};
+            float *const out[2] = {outLeft + i, outRight + i};
+            StepSteady(in, out, m);
+            i += m;
+            continue;
+        }
+        float l = inLeft[i];
+        float r = inRight[i];
+        Step(l, r);
+        outLeft[i] = l;
+        outRight[i] = r;
+        ++i;
+    }
 }
 
 } // namespace frakle::dsp

@@ -36,6 +36,9 @@ public:
     void Init();   // retune, then the default parameters (the time then glides to its default)
     void Retune(); // buffers of one beat plus 1 ms; the delay jumps to its target
     void ProcessStereo(float &left, float &right);
+    // n frames from inLeft/inRight to outLeft/outRight.
+    void ProcessRun(const float *inLeft, const float *inRight, float *outLeft, float *outRight,
+                    int32_t n);
 
     // Any thread. Values are limited to 0 … 1.
     void Clear(); // the feedback gain starts again from 0 at the next sample
@@ -52,7 +55,11 @@ private:
 
     float Load(Param p) const { return params_[p - 1].load(std::memory_order_relaxed); }
     void StoreDefaults();
-    void TakeParams(); // picks up the values set since the last sample
+    void TakeParams();                    // picks up the values set since the last sample
+    void TakeRequests();                  // a clear, new parameters
+    void Step(float &left, float &right); // one frame
+    int32_t SteadyFrames(int32_t n) const;
+    void StepSteady(const float *const in[2], float *const out[2], int32_t m);
     void UpdateDelayTime();
     void SetWritePosition(int32_t p);
     // While a channel reads no further back than the buffer holds, its read position stays a

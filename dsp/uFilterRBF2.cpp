@@ -3,7 +3,12 @@
 #include "dsp/uFilterRBF2.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace frakle::dsp {
 
@@ -12,6 +17,21 @@ constexpr double kPi = 3.14159265358979323846;
 } // namespace
 
 TFilterRBF2::TFilterRBF2() { computeCoefficients(); }
+
+// y rounded to 32-bit floats, stored to l and r and returned as doubles. The rounding is the
+// filter's own and must happen: a plain cast may be kept at double precision by the compiler.
+inline TFilterRBF2::Pair TFilterRBF2::RoundToFloat(Pair y, float &l, float &r) {
+#if defined(__SSE2__)
+    const __m128 f = _mm_cvtpd_ps(std::bit_cast<__m128d>(y));
+    l = _mm_cvtss_f32(f);
+    r = _mm_cvtss_f32(_mm_shuffle_ps(f, f, 1));
+    return std::bit_cast<Pair>(_mm_cvtps_pd(f));
+#else
+    l = static_cast<float>(y[0]);
+    r = static_cast<float>(y[1]);
+    return Pair{static_cast<double>(l), static_cast<double>(r)}; // l and r are read back
+#endif
+}
 
 void TFilterRBF2::SetType(int type) {
     if (type < kOff || type > kNotch || type == GetType()) {
@@ -130,6 +150,54 @@ void TFilterRBF2::ProcessStereo(float &left, float &right) {
     x1_ = x;
     y2_ = y1_;
     y1_ = Pair{static_cast<double>(left), static_cast<double>(right)};
+}
+
+} // namespace frakle::dsp
+
+namespace frakle::dsp {
+
+// As ProcessStereo frame by frame, with the coefficients and past samples held in registers
+// between the updates.
+void TFilterRBF2::ProcessRun(float *left, float *right, int32_t n) {
+    if (recompute_.load(std::memory_order_relaxed)) {
+        recompute_.store(false, std::memory_order_relaxed);
+        computeCoefficients();
+    }
+    const int32_t interval = updateInterval();
+    for (int32_t i = 0; i < n;) {
+        if (updateCounter_ == 0) {
+            cutoff_ = SlewTo(50.0f, cutoffTarget_.load(std::memory_order_relaxed), cutoff_);
+            q_ = SlewTo(0.01f, qTarget_.load(std::memory_order_relaxed), q_);
+            computeCoefficients();
+        }
+        const int32_t m = std::min(n - i, std::max(1, interval - updateCounter_));
+        updateCounter_ += m;
+        if (updateCounter_ >= interval) {
+            updateCounter_ = 0;
+        }
+        const double b0 = c_[0];
+        const double b1 = c_[1];
+        const double b2 = c_[2];
+        const double a1 = c_[3];
+        const double a2 = c_[4];
+        Pair x1 = x1_;
+        Pair x2 = x2_;
+        Pair y1 = y1_;
+        Pair y2 = y2_;
+        for (const int32_t end = i + m; i < end; ++i) {
+            const Pair x = {static_cast<double>(left[i] + 1e-24f),
+                            static_cast<double>(right[i] + 1e-24f)};
+            const Pair y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+            x2 = x1;
+            x1 = x;
+            y2 = y1;
+            y1 = RoundToFloat(y, left[i], right[i]);
+        }
+        x1_ = x1;
+        x2_ = x2;
+        y1_ = y1;
+        y2_ = y2;
+    }
 }
 
 } // namespace frakle::dsp

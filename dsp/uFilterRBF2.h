@@ -23,6 +23,7 @@ public:
     void SetSampleRate(double rate);
 
     void ProcessStereo(float &left, float &right);
+    void ProcessRun(float *left, float *right, int32_t n); // n frames in place
 
     float cutoff() const { return cutoff_; }
     float q() const { return q_; }
@@ -41,6 +42,7 @@ private:
     // Left and right side by side: one instruction serves both channels, each computed exactly
     // as on its own.
     using Pair = double __attribute__((vector_size(16)));
+    static Pair RoundToFloat(Pair y, float &l, float &r);
 
     float c_[5] = {};                            // b0, b1, b2, a1, a2 (audio thread)
     Pair x1_ = {}, x2_ = {}, y1_ = {}, y2_ = {}; // past samples, each a 32-bit float value

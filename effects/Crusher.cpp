@@ -51,4 +51,9 @@ StereoSample CrusherProcess(CrusherState &s, const EffectContext &c, StereoSampl
     return {out[0], out[1]};
 }
 
+void CrusherRun(CrusherState &s, EffectContext &c, const EffectParams &p, float *left, float *right,
+                int32_t n) {
+    RunEffect<CrusherProcess>(s, c, p, left, right, n);
+}
+
 } // namespace frakle::effects

@@ -18,5 +18,7 @@ struct CrusherState {
 void CrusherStart(CrusherState &s, const EffectContext &c, StereoSample in);
 StereoSample CrusherProcess(CrusherState &s, const EffectContext &c, StereoSample in,
                             const EffectParams &p);
+void CrusherRun(CrusherState &s, EffectContext &c, const EffectParams &p, float *left, float *right,
+                int32_t n);
 
 } // namespace frakle::effects

@@ -79,6 +79,20 @@ struct EffectContext {
     }
 };
 
+// An effect's per-sample function over a run of frames, in place; the positions step on with
+// every frame, as the engine's do.
+template <auto Process, typename State>
+void RunEffect(State &s, EffectContext &c, const EffectParams &p, float *left, float *right,
+               int32_t n) {
+    for (int32_t i = 0; i < n; ++i) {
+        const StereoSample y = Process(s, c, StereoSample{left[i], right[i]}, p);
+        left[i] = y.left;
+        right[i] = y.right;
+        ++c.stepPosition;
+        ++c.patternPosition;
+    }
+}
+
 // The one cross-fade rule: a·t + b·(1 − t), in 32-bit float.
 inline float blend(float t, float a, float b) { return a * t + b * (1.0f - t); }
 

@@ -80,4 +80,9 @@ StereoSample GaterProcess(GaterState &s, const EffectContext &c, StereoSample in
     return {out[0], out[1]};
 }
 
+void GaterRun(GaterState &s, EffectContext &c, const EffectParams &p, float *left, float *right,
+              int32_t n) {
+    RunEffect<GaterProcess>(s, c, p, left, right, n);
+}
+
 } // namespace frakle::effects

@@ -22,5 +22,7 @@ struct GaterState {
 void GaterStart(GaterState &s, const EffectContext &c, StereoSample in);
 StereoSample GaterProcess(GaterState &s, const EffectContext &c, StereoSample in,
                           const EffectParams &p);
+void GaterRun(GaterState &s, EffectContext &c, const EffectParams &p, float *left, float *right,
+              int32_t n);
 
 } // namespace frakle::effects

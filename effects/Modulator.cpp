@@ -1,6 +1,8 @@
 // Modulator: carrier update from the input, two phase-shifted sines, ring modulation.
 #include "effects/Modulator.h"
 
+#include "dsp/Approx.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -36,30 +38,22 @@ void UpdateCarrier(ModulatorState &s, const EffectContext &c, StereoSample in,
     s.phaseIncrement = static_cast<float>(static_cast<double>(s.frequency) / c.sampleRate * kTwoPi);
 }
 
-} // namespace
-
-void ModulatorStart(ModulatorState &s, const EffectContext &c, StereoSample in) {
-    s.updateCounter = 0;
-    s.inputMean = static_cast<float>((static_cast<double>(in.left) + in.right) * 0.5);
-    if (c.globalSlot) {
-        s.phase = static_cast<float>(kPi / 2.0);
-    }
-}
-
-StereoSample ModulatorProcess(ModulatorState &s, const EffectContext &c, StereoSample in,
-                              const EffectParams &p) {
-    // Updates every N samples: from once per half step ("ModFMSpd" 0) to every sample (1).
+// Updates every N samples: from once per half step ("ModFMSpd" 0) to every sample (1).
+double UpdateInterval(const EffectContext &c, const EffectParams &p) {
     const double half = c.samplesPerStepMod * 0.5;
     const double k = std::nearbyint((half - 1.0) * p.p2);
-    const double interval = std::nearbyint((half - k) * c.rateFactor);
+    return std::nearbyint((half - k) * c.rateFactor);
+}
 
+StereoSample Step(ModulatorState &s, const EffectContext &c, StereoSample in, const EffectParams &p,
+                  double interval) {
     if (s.updateCounter == 0) {
         UpdateCarrier(s, c, in, p);
     }
 
     const double shift = kPi * s.spread;
-    const auto sineL = static_cast<float>(std::sin(s.phase - shift));
-    const auto sineR = static_cast<float>(std::sin(s.phase + shift));
+    const auto sineL = static_cast<float>(dsp::Sin(s.phase - shift));
+    const auto sineR = static_cast<float>(dsp::Sin(s.phase + shift));
     StereoSample out{blend(p.extra, 0.5f * sineL, in.left * sineL),
                      blend(p.extra, 0.5f * sineR, in.right * sineR)};
     if (p.mix < 1.0f) {
@@ -81,6 +75,32 @@ StereoSample ModulatorProcess(ModulatorState &s, const EffectContext &c, StereoS
         s.updateCounter = 0;
     }
     return out;
+}
+
+} // namespace
+
+void ModulatorStart(ModulatorState &s, const EffectContext &c, StereoSample in) {
+    s.updateCounter = 0;
+    s.inputMean = static_cast<float>((static_cast<double>(in.left) + in.right) * 0.5);
+    if (c.globalSlot) {
+        s.phase = static_cast<float>(kPi / 2.0);
+    }
+}
+
+StereoSample ModulatorProcess(ModulatorState &s, const EffectContext &c, StereoSample in,
+                              const EffectParams &p) {
+    return Step(s, c, in, p, UpdateInterval(c, p));
+}
+
+// The update interval depends on the run's parameters only.
+void ModulatorRun(ModulatorState &s, EffectContext &c, const EffectParams &p, float *left,
+                  float *right, int32_t n) {
+    const double interval = UpdateInterval(c, p);
+    for (int32_t i = 0; i < n; ++i) {
+        const StereoSample y = Step(s, c, {left[i], right[i]}, p, interval);
+        left[i] = y.left;
+        right[i] = y.right;
+    }
 }
 
 } // namespace frakle::effects

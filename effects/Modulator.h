@@ -20,5 +20,7 @@ struct ModulatorState {
 void ModulatorStart(ModulatorState &s, const EffectContext &c, StereoSample in);
 StereoSample ModulatorProcess(ModulatorState &s, const EffectContext &c, StereoSample in,
                               const EffectParams &p);
+void ModulatorRun(ModulatorState &s, EffectContext &c, const EffectParams &p, float *left,
+                  float *right, int32_t n);
 
 } // namespace frakle::effects

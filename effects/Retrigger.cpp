@@ -95,7 +95,7 @@ StereoSample RetriggerProcess(RetriggerState &s, const EffectContext &c, StereoS
     }
 
     const double f = p.p2 >= 0.1 ? static_cast<double>(p.p2) : 0.1;
-    const auto cut = static_cast<int64_t>(std::floor(s.sliceLength * f));
+    const auto cut = static_cast<int64_t>(Floor(s.sliceLength * f));
     const int32_t q = s.slicePosition;
 
     StereoSample wet = Read(s, c.history, newest);
@@ -112,7 +112,7 @@ StereoSample RetriggerProcess(RetriggerState &s, const EffectContext &c, StereoS
     // two samples late.
     const double limit = static_cast<double>(newest) + 1.0;
     s.readPosition = HeadPosition(std::min(s.readPosition + s.speed, limit));
-    s.readIndex = static_cast<int32_t>(std::floor(s.readPosition));
+    s.readIndex = static_cast<int32_t>(Floor(s.readPosition));
 
     if (++s.slicePosition > s.sliceLength) {
         s.slicePosition = 0;
@@ -126,6 +126,11 @@ StereoSample RetriggerProcess(RetriggerState &s, const EffectContext &c, StereoS
         wet = {blend(p.mix, wet.left, in.left), blend(p.mix, wet.right, in.right)};
     }
     return wet;
+}
+
+void RetriggerRun(RetriggerState &s, EffectContext &c, const EffectParams &p, float *left,
+                  float *right, int32_t n) {
+    RunEffect<RetriggerProcess>(s, c, p, left, right, n);
 }
 
 } // namespace frakle::effects

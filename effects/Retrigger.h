@@ -20,5 +20,7 @@ struct RetriggerState {
 void RetriggerStart(RetriggerState &s, const EffectContext &c, StereoSample in);
 StereoSample RetriggerProcess(RetriggerState &s, const EffectContext &c, StereoSample in,
                               const EffectParams &p);
+void RetriggerRun(RetriggerState &s, EffectContext &c, const EffectParams &p, float *left,
+                  float *right, int32_t n);
 
 } // namespace frakle::effects

@@ -97,4 +97,9 @@ StereoSample ReverserProcess(ReverserState &s, const EffectContext &c, StereoSam
     return {wet[0], wet[1]};
 }
 
+void ReverserRun(ReverserState &s, EffectContext &c, const EffectParams &p, float *left,
+                 float *right, int32_t n) {
+    RunEffect<ReverserProcess>(s, c, p, left, right, n);
+}
+
 } // namespace frakle::effects

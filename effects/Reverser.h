@@ -24,5 +24,7 @@ struct ReverserState {
 void ReverserStart(ReverserState &s, const EffectContext &c, StereoSample in);
 StereoSample ReverserProcess(ReverserState &s, const EffectContext &c, StereoSample in,
                              const EffectParams &p);
+void ReverserRun(ReverserState &s, EffectContext &c, const EffectParams &p, float *left,
+                 float *right, int32_t n);
 
 } // namespace frakle::effects

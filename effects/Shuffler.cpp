@@ -134,4 +134,9 @@ StereoSample ShufflerProcess(ShufflerState &s, const EffectContext &c, StereoSam
     return {wet[0], wet[1]};
 }
 
+void ShufflerRun(ShufflerState &s, EffectContext &c, const EffectParams &p, float *left,
+                 float *right, int32_t n) {
+    RunEffect<ShufflerProcess>(s, c, p, left, right, n);
+}
+
 } // namespace frakle::effects

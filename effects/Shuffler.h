@@ -24,5 +24,7 @@ struct ShufflerState {
 void ShufflerStart(ShufflerState &s, const EffectContext &c, StereoSample in);
 StereoSample ShufflerProcess(ShufflerState &s, const EffectContext &c, StereoSample in,
                              const EffectParams &p);
+void ShufflerRun(ShufflerState &s, EffectContext &c, const EffectParams &p, float *left,
+                 float *right, int32_t n);
 
 } // namespace frakle::effects

@@ -68,4 +68,9 @@ StereoSample StretcherProcess(StretcherState &s, const EffectContext &c, StereoS
     return {wet[0], wet[1]};
 }
 
+void StretcherRun(StretcherState &s, EffectContext &c, const EffectParams &p, float *left,
+                  float *right, int32_t n) {
+    RunEffect<StretcherProcess>(s, c, p, left, right, n);
+}
+
 } // namespace frakle::effects

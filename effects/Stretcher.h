@@ -20,5 +20,7 @@ struct StretcherState {
 void StretcherStart(StretcherState &s, const EffectContext &c, StereoSample in);
 StereoSample StretcherProcess(StretcherState &s, const EffectContext &c, StereoSample in,
                               const EffectParams &p);
+void StretcherRun(StretcherState &s, EffectContext &c, const EffectParams &p, float *left,
+                  float *right, int32_t n);
 
 } // namespace frakle::effects

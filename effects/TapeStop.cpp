@@ -13,7 +13,7 @@ namespace {
 void MoveHead(TapeStopState &s, double speed, int32_t limit) {
     const double position = s.readPosition + speed;
     s.readPosition = HeadPosition(position < limit ? position : limit);
-    s.readIndex = static_cast<int32_t>(std::floor(s.readPosition));
+    s.readIndex = static_cast<int32_t>(Floor(s.readPosition));
 }
 
 } // namespace
@@ -38,7 +38,7 @@ StereoSample TapeStopProcess(TapeStopState &s, const EffectContext &c, StereoSam
     const double slowRate = rateScale * (0.0004 * p.p1) + 0.0000025;
     const double speedUpRate = rateScale * (0.0004 * p.p3);
     const auto delaySamples =
-        static_cast<int64_t>(std::floor(c.stepLength * static_cast<double>(s.delayFraction)));
+        static_cast<int64_t>(Floor(c.stepLength * static_cast<double>(s.delayFraction)));
     const float level = speed <= 0.2 ? static_cast<float>(speed * 5.0) : 1.0f;
 
     // The pattern position can wrap under the head; it never reads past the newest sample.
@@ -86,6 +86,11 @@ StereoSample TapeStopProcess(TapeStopState &s, const EffectContext &c, StereoSam
         ++s.sampleCounter;
     }
     return wet;
+}
+
+void TapeStopRun(TapeStopState &s, EffectContext &c, const EffectParams &p, float *left,
+                 float *right, int32_t n) {
+    RunEffect<TapeStopProcess>(s, c, p, left, right, n);
 }
 
 } // namespace frakle::effects

@@ -20,5 +20,7 @@ struct TapeStopState {
 void TapeStopStart(TapeStopState &s, const EffectContext &c, StereoSample in);
 StereoSample TapeStopProcess(TapeStopState &s, const EffectContext &c, StereoSample in,
                              const EffectParams &p);
+void TapeStopRun(TapeStopState &s, EffectContext &c, const EffectParams &p, float *left,
+                 float *right, int32_t n);
 
 } // namespace frakle::effects

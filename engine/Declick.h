@@ -3,6 +3,7 @@
 // jump. Two independent stages run per sample on the audio thread.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -55,6 +56,28 @@ struct DeclickStage {
         }
         previous[0] = x[0];
         previous[1] = x[1];
+    }
+
+    // A run of n frames from step position p0, in place. Between the fade at the event's start
+    // and the tail at its end a frame only becomes the previous one.
+    void processRun(float *left, float *right, int32_t n, int32_t p0, int32_t stepLength,
+                    int32_t limit, bool armed) {
+        const int32_t w = limit < stepLength ? limit : stepLength;
+        for (int32_t i = 0; i < n;) {
+            const int32_t p = p0 + i;
+            if (p < w || p >= stepLength - w) {
+                float x[2] = {left[i], right[i]};
+                process(x, p, stepLength, limit, armed);
+                left[i] = x[0];
+                right[i] = x[1];
+                ++i;
+                continue;
+            }
+            tailCount = tailCount < 0 ? 0 : (tailCount > limit ? limit : tailCount);
+            i = std::min(n, stepLength - w - p0);
+            previous[0] = left[i - 1];
+            previous[1] = right[i - 1];
+        }
     }
 };
 

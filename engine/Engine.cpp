@@ -2,6 +2,8 @@
 // step-table setters, which pattern operations call from any thread.
 #include "engine/Engine.h"
 
+#include "dsp/Quad.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -181,116 +183,160 @@ void TEngine::processBlock(const BlockTiming &timing, float *const *inputs, floa
     if (frames <= 0 || outputs == nullptr) {
         return;
     }
-    const float *inL = inputs != nullptr ? inputs[0] : nullptr;
-    const float *inR = inputs != nullptr ? inputs[1] : nullptr;
-    float *outL = outputs[0];
-    float *outR = outputs[1];
-    for (int32_t i = 0; i < frames; ++i) {
-        float left = inL != nullptr ? inL[i] : 0.0f;
-        float right = inR != nullptr ? inR[i] : 0.0f;
-        // A sample that is no finite number is heard as silence, and one far beyond any audio
-        // level is held at the limit, so neither can overflow the histories, the delay lines'
-        // feedback or the filters.
-        left = std::isfinite(left) ? std::clamp(left, -kInputLimit, kInputLimit) : 0.0f;
-        right = std::isfinite(right) ? std::clamp(right, -kInputLimit, kInputLimit) : 0.0f;
-        processSample(left, right);
-        if (accumulate) {
-            if (outL != nullptr) {
-                outL[i] += left;
+    const float *in[2] = {inputs != nullptr ? inputs[0] : nullptr,
+                          inputs != nullptr ? inputs[1] : nullptr};
+    alignas(16) float run[2][kMaxRun];
+    for (int32_t done = 0; done < frames;) {
+        const int32_t n = std::min(frames - done, kMaxRun);
+        for (int c = 0; c < 2; ++c) {
+            // A sample that is no finite number is heard as silence, and one far beyond any
+            // audio level is held at the limit, so neither can overflow the histories, the delay
+            // lines' feedback or the filters.
+            if (in[c] == nullptr) {
+                std::fill_n(run[c], n, 0.0f);
+                continue;
             }
-            if (outR != nullptr) {
-                outR[i] += right;
+            const float *x = in[c] + done;
+            int32_t i = 0;
+            for (; i + 4 <= n; i += 4) {
+                const dsp::Quad q = dsp::LoadQuad(x + i);
+                const auto finite = q - q == 0.0f; // false for infinities and NaN
+                dsp::Quad held = q < -kInputLimit ? -kInputLimit : q;
+                held = held > kInputLimit ? kInputLimit : held;
+                dsp::StoreQuad(run[c] + i, finite ? held : 0.0f);
             }
-        } else {
-            if (outL != nullptr) {
-                outL[i] = left;
-            }
-            if (outR != nullptr) {
-                outR[i] = right;
+            for (; i < n; ++i) {
+                run[c][i] =
+                    std::isfinite(x[i]) ? std::clamp(x[i], -kInputLimit, kInputLimit) : 0.0f;
             }
         }
+        const int32_t m = processRun(run[0], run[1], n);
+        for (int c = 0; c < 2; ++c) {
+            float *out = outputs[c] != nullptr ? outputs[c] + done : nullptr;
+            if (out == nullptr) {
+                continue;
+            }
+            int32_t i = 0;
+            if (accumulate) {
+                for (; i + 4 <= m; i += 4) {
+                    dsp::StoreQuad(out + i, dsp::LoadQuad(out + i) + dsp::LoadQuad(run[c] + i));
+                }
+                for (; i < m; ++i) {
+                    out[i] += run[c][i];
+                }
+            } else {
+                dsp::CopyFrames(run[c], out, m);
+            }
+        }
+        done += m;
     }
 }
 
-void TEngine::processSample(float &left, float &right) {
+// Frames from the start of `left` and `right` (n of them at most), in place, as far as nothing
+// but the samples changes from one frame to the next: the first frame takes the step clock and
+// any event start; the run ends before the step, the event or the pattern position wraps. Each
+// stage then takes the whole run before the next: the effects read no history newer than their
+// own frame, and only one slot ever draws from the generator.
+int32_t TEngine::processRun(float *left, float *right, int32_t n) {
     const int32_t last = sequenceLength_ - 1;
     stepPosition_ = std::clamp(stepPosition_, 0, last);
     patternPosition_ = std::clamp(patternPosition_, 0, last);
 
-    const float dry[2] = {left + 1e-24f, right + 1e-24f};
-    float cur[2] = {dry[0], dry[1]};
-
+    float *dryL = dry_[0];
+    float *dryR = dry_[1];
+    for (int32_t i = 0; i < n; ++i) {
+        dryL[i] = left[i] + 1e-24f;
+        dryR[i] = right[i] + 1e-24f;
+    }
     bool playing = transportPlaying_.load(std::memory_order_relaxed);
     if (ignoreTransport()) {
         playing = true;
         transportPlaying_.store(true, std::memory_order_relaxed);
     }
     if (!playing) {
-        stoppedSample(cur, dry);
-        left = cur[0];
-        right = cur[1];
-        return;
+        stoppedRun(left, right, n);
+        return n;
     }
 
+    const float first[2] = {dryL[0], dryR[0]};
     if (prime_) {
-        stage1_.previous[0] = stage2_.previous[0] = cur[0];
-        stage1_.previous[1] = stage2_.previous[1] = cur[1];
+        stage1_.previous[0] = stage2_.previous[0] = first[0];
+        stage1_.previous[1] = stage2_.previous[1] = first[1];
         prime_ = false;
     }
     if (stepClock(ppq_)) {
-        eventStart(cur);
+        eventStart(first);
+    }
+    // The frames after the first on which the step clock only counts.
+    const int32_t index = lastStepIndex_;
+    const int32_t quiet = stepIndex() == index && index < stepCount()
+                              ? std::max(1, samplesPerStep_ - sampleInStep_)
+                              : 0;
+    n = std::min({n, 1 + quiet, std::max(1, sequenceLength_ - stepPosition_),
+                  std::max(1, stepLength_ - stepPosition_),
+                  std::max(1, sequenceLength_ - patternPosition_)});
+    if (n > 1) {
+        triggerLatch_ = false;
+        sampleInStep_ += n - 1;
+        if (sampleInStep_ >= samplesPerStep_) {
+            sampleInStep_ = 0;
+            stepIndex_.store(index + 1 >= stepCount() ? 0 : index + 1, std::memory_order_relaxed);
+        }
     }
 
     const auto pos = static_cast<size_t>(patternPosition_);
-    historySource_ = HistorySource::Input;
-    inputHistory_[0][pos] = cur[0];
-    inputHistory_[1][pos] = cur[1];
+    dsp::CopyFrames(dryL, inputHistory_[0].data() + pos, n);
+    dsp::CopyFrames(dryR, inputHistory_[1].data() + pos, n);
+    dsp::CopyFrames(dryL, left, n);
+    dsp::CopyFrames(dryR, right, n);
 
     // The delay lines hear every sample, whatever plays.
-    float delayedA[2] = {cur[0], cur[1]};
-    stepDelay_.ProcessStereo(delayedA[0], delayedA[1]);
+    stepDelay_.ProcessRun(dryL, dryR, delayed_[0], delayed_[1], n);
 
     const int32_t limit = jumpDeclickLimit();
-    runSlot(stepEffect_.load(std::memory_order_relaxed), false, cur, delayedA);
-    stage1_.process(cur, stepPosition_, stepLength_, limit, declickArmed_);
+    runSlot(stepEffect_.load(std::memory_order_relaxed), false, left, right, n);
+    stage1_.processRun(left, right, n, stepPosition_, stepLength_, limit, declickArmed_);
 
-    float delayedB[2] = {cur[0], cur[1]};
-    globalDelay_.ProcessStereo(delayedB[0], delayedB[1]);
-    historySource_ = HistorySource::Chain;
-    chainHistory_[0][pos] = cur[0];
-    chainHistory_[1][pos] = cur[1];
-    runSlot(globalEffect_.load(std::memory_order_relaxed), true, cur, delayedB);
+    globalDelay_.ProcessRun(left, right, delayed_[0], delayed_[1], n);
+    dsp::CopyFrames(left, chainHistory_[0].data() + pos, n);
+    dsp::CopyFrames(right, chainHistory_[1].data() + pos, n);
+    runSlot(globalEffect_.load(std::memory_order_relaxed), true, left, right, n);
 
     if (envelopeLevel_ < 1.0f) {
-        ApplyEnvelope(cur);
+        ApplyEnvelope(left, right, n);
     }
-    stage2_.process(cur, stepPosition_, stepLength_, limit, declickArmed_);
-    MasterSection(cur, dry);
+    stage2_.processRun(left, right, n, stepPosition_, stepLength_, limit, declickArmed_);
+    MasterSection(left, right, n);
     stopFade_ = 256;
+    stepPosition_ += n - 1;
+    patternPosition_ += n - 1;
     advancePositions();
-    Clip(cur);
-    left = cur[0];
-    right = cur[1];
+    Clip(left, right, n);
+    return n;
 }
 
-void TEngine::stoppedSample(float *cur, const float *dry) {
+void TEngine::stoppedRun(float *left, float *right, int32_t n) {
     lastStepIndex_ = -1;
     prime_ = true;
     resync_ = true;
     // Nothing plays while stopped, so a resume on a tied step starts no effect.
     stepEffect_.store(kNone, std::memory_order_relaxed);
-    MasterSection(cur, dry);
-    if (stopFade_ >= 0) {
-        const float g = static_cast<float>(stopFade_) * (1.0f / 256.0f);
-        cur[0] = g * stage1_.previous[0];
-        cur[1] = g * stage1_.previous[1];
-        --stopFade_;
-    } else {
-        stage1_.previous[0] = 0.0f;
-        stage1_.previous[1] = 0.0f;
-        prime_ = true;
+    dsp::CopyFrames(dry_[0], left, n);
+    dsp::CopyFrames(dry_[1], right, n);
+    MasterSection(left, right, n);
+    for (int32_t i = 0; i < n; ++i) {
+        if (stopFade_ >= 0) {
+            const float g = static_cast<float>(stopFade_) * (1.0f / 256.0f);
+            left[i] = g * stage1_.previous[0];
+            right[i] = g * stage1_.previous[1];
+            --stopFade_;
+        } else {
+            stage1_.previous[0] = 0.0f;
+            stage1_.previous[1] = 0.0f;
+            prime_ = true;
+        }
     }
-    Clip(cur);
+    Clip(left, right, n);
 }
 
 effects::EffectContext TEngine::context(bool globalSlot) {
@@ -371,11 +417,10 @@ void TEngine::startEffect(int32_t e, bool globalSlot, const float *in) {
     }
 }
 
-void TEngine::runSlot(int32_t e, bool globalSlot, float *cur, const float *delayed) {
+void TEngine::runSlot(int32_t e, bool globalSlot, float *left, float *right, int32_t n) {
     if (!IsEffect(e)) {
         return; // no effect, none, or a code beyond the effects: the signal passes
     }
-    float wet[2] = {cur[0], cur[1]};
     if (e != kDelay) {
         effects::EffectContext c = context(globalSlot);
         c.recompute = &effects_[static_cast<size_t>(e)].recompute;
@@ -385,47 +430,40 @@ void TEngine::runSlot(int32_t e, bool globalSlot, float *cur, const float *delay
         c.paramsOwner = this;
         c.effect = e;
         const effects::EffectParams p = effectParams(e);
-        const effects::StereoSample x{cur[0], cur[1]};
-        effects::StereoSample y = x;
         switch (e) {
         case kTapeStop:
-            y = effects::TapeStopProcess(tapeStop_, c, x, p);
+            effects::TapeStopRun(tapeStop_, c, p, left, right, n);
             break;
         case kModulator:
-            y = effects::ModulatorProcess(modulator_, c, x, p);
+            effects::ModulatorRun(modulator_, c, p, left, right, n);
             break;
         case kRetrigger:
-            y = effects::RetriggerProcess(retrigger_, c, x, p);
+            effects::RetriggerRun(retrigger_, c, p, left, right, n);
             break;
         case kShuffler:
-            y = effects::ShufflerProcess(shuffler_, c, x, p);
+            effects::ShufflerRun(shuffler_, c, p, left, right, n);
             break;
         case kReverser:
-            y = effects::ReverserProcess(reverser_, c, x, p);
+            effects::ReverserRun(reverser_, c, p, left, right, n);
             break;
         case kCrusher:
-            y = effects::CrusherProcess(crusher_, c, x, p);
+            effects::CrusherRun(crusher_, c, p, left, right, n);
             break;
         case kGater:
-            y = effects::GaterProcess(gater_, c, x, p);
+            effects::GaterRun(gater_, c, p, left, right, n);
             break;
         default:
-            y = effects::StretcherProcess(stretcher_, c, x, p);
+            effects::StretcherRun(stretcher_, c, p, left, right, n);
             break;
         }
-        wet[0] = y.left;
-        wet[1] = y.right;
     } else {
         const float mix = state::Load(record_.effects[kDelay].mix);
-        if (mix >= 1.0f) {
-            wet[0] = delayed[0];
-            wet[1] = delayed[1];
-        } else {
-            wet[0] = effects::blend(mix, delayed[0], cur[0]);
-            wet[1] = effects::blend(mix, delayed[1], cur[1]);
+        for (int32_t i = 0; i < n; ++i) {
+            left[i] = mix >= 1.0f ? delayed_[0][i] : effects::blend(mix, delayed_[0][i], left[i]);
+            right[i] = mix >= 1.0f ? delayed_[1][i] : effects::blend(mix, delayed_[1][i], right[i]);
         }
     }
-    OutputStage(e, cur, wet[0], wet[1]);
+    OutputStage(e, left, right, n);
 }
 
 void TEngine::eventStart(const float *in) {
@@ -505,17 +543,27 @@ void TEngine::setJumpDeclickLimit(int32_t limit) {
     jumpLimit_.store(std::clamp(limit, 1, DeclickStage::kTailSize - 1), std::memory_order_relaxed);
 }
 
-void TEngine::ApplyEnvelope(float *x) const {
-    const int32_t p = stepPosition_;
-    const int32_t n = envelopeLength_;
-    if (n < p || p > stepLength_) {
-        x[0] *= envelopeLevel_;
-        x[1] *= envelopeLevel_;
+void TEngine::ApplyEnvelope(float *left, float *right, int32_t n) const {
+    const int32_t len = envelopeLength_;
+    int32_t i = 0;
+    for (; i < n && stepPosition_ + i <= len; ++i) {
+        const int32_t p = stepPosition_ + i;
+        if (p > stepLength_) {
+            left[i] *= envelopeLevel_;
+            right[i] *= envelopeLevel_;
+        }
+        const float g = static_cast<float>(len - p) * envelopeSlope_ + envelopeLevel_;
+        left[i] = std::clamp(left[i] * g, -1.0f, 1.0f);
+        right[i] = std::clamp(right[i] * g, -1.0f, 1.0f);
     }
-    if (n >= p) {
-        const float g = static_cast<float>(n - p) * envelopeSlope_ + envelopeLevel_;
-        x[0] = std::clamp(x[0] * g, -1.0f, 1.0f);
-        x[1] = std::clamp(x[1] * g, -1.0f, 1.0f);
+    // After the ramp: the level alone.
+    for (; i + 4 <= n; i += 4) {
+        dsp::StoreQuad(left + i, dsp::LoadQuad(left + i) * envelopeLevel_);
+        dsp::StoreQuad(right + i, dsp::LoadQuad(right + i) * envelopeLevel_);
+    }
+    for (; i < n; ++i) {
+        left[i] *= envelopeLevel_;
+        right[i] *= envelopeLevel_;
     }
 }
 

@@ -70,12 +70,11 @@ public:
     // Construction: history buffers and timing for 44.1 kHz, 120 bpm.
     void prepare();
 
-    // One host block: timing from the host, then every frame through processSample.
+    // One host block: timing from the host, then the frames in runs (see processRun).
     // Accumulate adds to the output buffers instead of overwriting them.
     void processBlock(const BlockTiming &timing, float *const *inputs, float *const *outputs,
                       int32_t frames, bool accumulate);
 
-    void processSample(float &left, float &right);
     bool stepClock(double ppq);
 
     void resizeHistory();
@@ -162,19 +161,26 @@ public:
     enum class HistorySource : uint8_t { None = 0, Chain = 1, Input = 2 };
     const std::vector<float> &history(HistorySource source, int channel) const;
 
-    // The output stage of effect e (0 … 8): filter, pan, mix and volume.
+    // The most frames one run holds.
+    static constexpr int32_t kMaxRun = 128;
+
+    // The output stage of effect e (0 … 8) over a run, in place: filter, pan, mix and volume.
+    void OutputStage(int32_t e, float *left, float *right, int32_t n);
+    // The same for one frame.
     void OutputStage(int32_t e, float *dest, float wetL, float wetR);
-    // Overdrive, master filter, output mix against the dry input, output volume.
-    void MasterSection(float *cur, const float *dry);
-    void Clip(float *cur) const;
-    void ApplyEnvelope(float *x) const;
+    // Overdrive, master filter, output mix against the dry input (dry_), output volume.
+    void MasterSection(float *left, float *right, int32_t n);
+    void Clip(float *left, float *right, int32_t n) const;
+    // The step envelope over a run starting at the step position.
+    void ApplyEnvelope(float *left, float *right, int32_t n) const;
 
 private:
     void applyBlockTiming(const BlockTiming &timing);
-    void stoppedSample(float *cur, const float *dry);
+    int32_t processRun(float *left, float *right, int32_t n);
+    void stoppedRun(float *left, float *right, int32_t n);
     void advancePositions();
     void eventStart(const float *in);
-    void runSlot(int32_t e, bool globalSlot, float *cur, const float *delayed);
+    void runSlot(int32_t e, bool globalSlot, float *left, float *right, int32_t n);
     effects::EffectContext context(bool globalSlot);
     effects::EffectParams effectParams(int32_t e) const;
     void startEffect(int32_t e, bool globalSlot, const float *in);
@@ -265,7 +271,11 @@ private:
     // Histories: [channel], each history capacity + 16 samples.
     std::vector<float> inputHistory_[2];
     std::vector<float> chainHistory_[2];
-    HistorySource historySource_ = HistorySource::None;
+
+    // Signals of the current run: [channel][frame].
+    alignas(16) float dry_[2][kMaxRun] = {};     // the input as the run began
+    alignas(16) float delayed_[2][kMaxRun] = {}; // a delay line's output
+    alignas(16) float saved_[2][kMaxRun] = {};   // a stage's input, for its mix
 };
 
 // Nearest integer, halves to the even neighbour.

@@ -2,7 +2,10 @@
 // Audio thread; the settings are read from the program record at every call.
 #include "engine/OutputStage.h"
 
+#include "dsp/Quad.h"
 #include "engine/Engine.h"
+
+#include <algorithm>
 
 namespace frakle::engine {
 
@@ -10,73 +13,147 @@ namespace {
 constexpr float kSlewStep = 0.01f; // a full 0 → 1 change takes 100 samples
 } // namespace
 
-void TEngine::OutputStage(int32_t e, float *dest, float wetL, float wetR) {
+void TEngine::OutputStage(int32_t e, float *left, float *right, int32_t n) {
     const state::TEffectBlock &block = record_.effects[e];
     EffectState &state = effects_[static_cast<size_t>(e)];
-    state.outputVolume = dsp::SlewTo(kSlewStep, state::Load(block.volume), state.outputVolume);
-    state.outputMix = dsp::SlewTo(kSlewStep, state::Load(block.mix), state.outputMix);
-    state.outputPan = dsp::SlewTo(kSlewStep, state::Load(block.pan), state.outputPan);
-    const float gain = 2.0f * state.outputVolume;
-
-    float l = wetL;
-    float r = wetR;
+    const float volume = state::Load(block.volume);
+    const float mix = state::Load(block.mix);
+    const float pan = state::Load(block.pan);
+    float *wetL = saved_[0];
+    float *wetR = saved_[1];
+    if (mix < 1.0f || state.outputMix < 1.0f) {
+        dsp::CopyFrames(left, wetL, n);
+        dsp::CopyFrames(right, wetR, n);
+    }
     if (state.filter.GetType() > 0) {
-        state.filter.ProcessStereo(l, r);
+        state.filter.ProcessRun(left, right, n);
     }
-    const float p = state.outputPan;
-    if (p < 0.5f) {
-        r *= 2.0f * p;
-    } else if (p > 0.5f) {
-        l *= 1.0f - 2.0f * (p - 0.5f);
+    int32_t i = 0;
+    if (state.outputVolume == volume && state.outputMix == mix && state.outputPan == pan) {
+        // Settled: the same products, with 1 for the side the pan leaves alone.
+        const float gain = 2.0f * volume;
+        float panL = 1.0f;
+        float panR = 1.0f;
+        if (pan < 0.5f) {
+            panR = 2.0f * pan;
+        } else if (pan > 0.5f) {
+            panL = 1.0f - 2.0f * (pan - 0.5f);
+        }
+        for (; i + 4 <= n; i += 4) {
+            dsp::Quad l = dsp::LoadQuad(left + i) * panL;
+            dsp::Quad r = dsp::LoadQuad(right + i) * panR;
+            if (mix < 1.0f) {
+                l = l * mix + dsp::LoadQuad(wetL + i) * (1.0f - mix);
+                r = r * mix + dsp::LoadQuad(wetR + i) * (1.0f - mix);
+            }
+            dsp::StoreQuad(left + i, l * gain);
+            dsp::StoreQuad(right + i, r * gain);
+        }
     }
-    if (state.outputMix < 1.0f) {
-        l = blend(state.outputMix, l, wetL);
-        r = blend(state.outputMix, r, wetR);
+    for (; i < n; ++i) {
+        state.outputVolume = dsp::SlewTo(kSlewStep, volume, state.outputVolume);
+        state.outputMix = dsp::SlewTo(kSlewStep, mix, state.outputMix);
+        state.outputPan = dsp::SlewTo(kSlewStep, pan, state.outputPan);
+        const float gain = 2.0f * state.outputVolume;
+        float l = left[i];
+        float r = right[i];
+        const float p = state.outputPan;
+        if (p < 0.5f) {
+            r *= 2.0f * p;
+        } else if (p > 0.5f) {
+            l *= 1.0f - 2.0f * (p - 0.5f);
+        }
+        if (state.outputMix < 1.0f) {
+            l = blend(state.outputMix, l, wetL[i]);
+            r = blend(state.outputMix, r, wetR[i]);
+        }
+        left[i] = l * gain;
+        right[i] = r * gain;
     }
-    dest[0] = l * gain;
-    dest[1] = r * gain;
 }
 
-void TEngine::MasterSection(float *cur, const float *dry) {
+void TEngine::OutputStage(int32_t e, float *dest, float wetL, float wetR) {
+    dest[0] = wetL;
+    dest[1] = wetR;
+    OutputStage(e, &dest[0], &dest[1], 1);
+}
+
+void TEngine::MasterSection(float *left, float *right, int32_t n) {
     const state::TProgramRecord &rec = record_;
     const float drive = state::Load(rec.overdriveLevel);
     if (drive > 0.0f) {
-        Overdrive(cur[0], cur[1], drive, state::Load(rec.overdriveMix));
+        const float mix = state::Load(rec.overdriveMix);
+        for (int32_t i = 0; i < n; ++i) {
+            Overdrive(left[i], right[i], drive, mix);
+        }
     }
     // A type value below 0.25 selects "off": the stage is skipped rather than run on stale
     // coefficients.
     if (state::Load(rec.masterFilterType) > 0.0f && masterFilter_.GetType() > 0) {
-        const float xl = cur[0];
-        const float xr = cur[1];
-        masterFilter_.ProcessStereo(cur[0], cur[1]);
         const float mix = state::Load(rec.masterFilterMix);
         if (mix < 1.0f) {
-            cur[0] = blend(mix, cur[0], xl);
-            cur[1] = blend(mix, cur[1], xr);
+            dsp::CopyFrames(left, saved_[0], n);
+            dsp::CopyFrames(right, saved_[1], n);
+        }
+        masterFilter_.ProcessRun(left, right, n);
+        if (mix < 1.0f) {
+            for (int32_t i = 0; i < n; ++i) {
+                left[i] = blend(mix, left[i], saved_[0][i]);
+                right[i] = blend(mix, right[i], saved_[1][i]);
+            }
         }
     }
-    smoothedOutputMix_ = dsp::SlewTo(kSlewStep, state::Load(rec.masterMix), smoothedOutputMix_);
-    if (smoothedOutputMix_ < 1.0f) {
-        cur[0] = blend(smoothedOutputMix_, cur[0], dry[0]);
-        cur[1] = blend(smoothedOutputMix_, cur[1], dry[1]);
+    const float mixTarget = state::Load(rec.masterMix);
+    const float volumeTarget = state::Load(rec.masterVolume);
+    int32_t i = 0;
+    if (smoothedOutputMix_ == mixTarget && smoothedOutputVolume_ == volumeTarget) {
+        const float mix = mixTarget;
+        const float volume = volumeTarget;
+        for (; i + 4 <= n && (mix < 1.0f || volume < 1.0f); i += 4) {
+            dsp::Quad l = dsp::LoadQuad(left + i);
+            dsp::Quad r = dsp::LoadQuad(right + i);
+            if (mix < 1.0f) {
+                l = l * mix + dsp::LoadQuad(dry_[0] + i) * (1.0f - mix);
+                r = r * mix + dsp::LoadQuad(dry_[1] + i) * (1.0f - mix);
+            }
+            if (volume < 1.0f) {
+                l *= volume;
+                r *= volume;
+            }
+            dsp::StoreQuad(left + i, l);
+            dsp::StoreQuad(right + i, r);
+        }
+        if (mix >= 1.0f && volume >= 1.0f) {
+            return; // settled at unity: the signal passes
+        }
     }
-    smoothedOutputVolume_ =
-        dsp::SlewTo(kSlewStep, state::Load(rec.masterVolume), smoothedOutputVolume_);
-    if (smoothedOutputVolume_ < 1.0f) {
-        cur[0] *= smoothedOutputVolume_;
-        cur[1] *= smoothedOutputVolume_;
+    for (; i < n; ++i) {
+        smoothedOutputMix_ = dsp::SlewTo(kSlewStep, mixTarget, smoothedOutputMix_);
+        if (smoothedOutputMix_ < 1.0f) {
+            left[i] = blend(smoothedOutputMix_, left[i], dry_[0][i]);
+            right[i] = blend(smoothedOutputMix_, right[i], dry_[1][i]);
+        }
+        smoothedOutputVolume_ = dsp::SlewTo(kSlewStep, volumeTarget, smoothedOutputVolume_);
+        if (smoothedOutputVolume_ < 1.0f) {
+            left[i] *= smoothedOutputVolume_;
+            right[i] *= smoothedOutputVolume_;
+        }
     }
 }
 
-void TEngine::Clip(float *cur) const {
+void TEngine::Clip(float *left, float *right, int32_t n) const {
     switch (state::Load(record_.clippingMode)) {
     case 2:
-        cur[0] = SoftSaturate(cur[0], 0.0f);
-        cur[1] = SoftSaturate(cur[1], 0.0f);
+        for (int32_t i = 0; i < n; ++i) {
+            left[i] = SoftSaturate(left[i], 0.0f);
+            right[i] = SoftSaturate(right[i], 0.0f);
+        }
         break;
     case 3:
-        cur[0] = HardClip(cur[0], 1.0f);
-        cur[1] = HardClip(cur[1], 1.0f);
+        for (int32_t i = 0; i < n; ++i) {
+            left[i] = HardClip(left[i], 1.0f);
+            right[i] = HardClip(right[i], 1.0f);
+        }
         break;
     default:
         break;

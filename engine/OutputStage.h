@@ -2,6 +2,7 @@
 // the two clippers. Pure functions, audio thread.
 #pragma once
 
+#include "dsp/Approx.h"
 #include "effects/EffectContext.h"
 
 #include <cmath>
@@ -11,14 +12,16 @@ namespace frakle::engine {
 using effects::blend;
 
 // Waveshaper with slope 1 + k at 0, levelling off at ±(1 + k)/k; `gain` and `mix` are 0 … 1.
+// Both channels as one two-lane double vector, each computed exactly as on its own.
 inline void Overdrive(float &left, float &right, float gain, float mix) {
+    using Pair = double __attribute__((vector_size(16)));
     const auto a = static_cast<float>(0.998 * static_cast<double>(gain));
     const double k = 2.0 * a / (1.0 - a);
-    const auto shape = [k](float x) {
-        return static_cast<float>((1.0 + k) * x / (1.0 + k * std::fabs(static_cast<double>(x))));
-    };
-    const float yl = shape(left);
-    const float yr = shape(right);
+    const Pair x = {left, right};
+    const Pair magnitude = x < 0.0 ? -x : x;
+    const Pair y = (1.0 + k) * x / (1.0 + k * magnitude);
+    const auto yl = static_cast<float>(y[0]);
+    const auto yr = static_cast<float>(y[1]);
     if (mix < 1.0f) {
         left = blend(mix, yl, left);
         right = blend(mix, yr, right);
@@ -34,9 +37,9 @@ inline float SoftSaturate(float x, float t) {
     }
     const double td = t;
     if (x > 0.0f) {
-        return static_cast<float>(td + (1.0 - td) * std::tanh((x - td) / (1.0 - td)));
+        return static_cast<float>(td + (1.0 - td) * dsp::Tanh((x - td) / (1.0 - td)));
     }
-    return static_cast<float>(-(td + (1.0 - td) * std::tanh((-x - td) / (1.0 - td))));
+    return static_cast<float>(-(td + (1.0 - td) * dsp::Tanh((-x - td) / (1.0 - td))));
 }
 
 inline float HardClip(float x, float limit) {
