@@ -1,11 +1,7 @@
 // Fuzz target "chunk": any bytes as a preset or bank chunk, a block played with whatever was
 // accepted, then the plug-in's own bank and preset chunks must survive their round trip.
 // One instance per process, reset before each input (see FuzzHost.h).
-#include "tests/fuzz/Formats.h"
 #include "tests/fuzz/FuzzHost.h"
-
-#include <cstdint>
-#include <limits>
 
 using namespace frakle::fuzz;
 

@@ -5,14 +5,7 @@
 // process, reset before each input; see FuzzHost.h). The host keeps its sample rate to itself,
 // so the rate the opcodes set is the one that plays. The editor opens on its headless window:
 // DISPLAY is cleared before the instance exists.
-#include "tests/fuzz/Formats.h"
 #include "tests/fuzz/FuzzHost.h"
-
-#include <algorithm>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <utility>
 
 using namespace frakle::fuzz;
 

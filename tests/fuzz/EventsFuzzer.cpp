@@ -3,12 +3,7 @@
 // transport moving (to any song position, tempo and rate a host may report, sane or not) and MIDI
 // learn armed now and then. The output stays finite and the state still survives its round
 // trip. One instance per process, reset before each input (see FuzzHost.h).
-#include "tests/fuzz/Formats.h"
 #include "tests/fuzz/FuzzHost.h"
-
-#include <algorithm>
-#include <bit>
-#include <cstdint>
 
 using namespace frakle::fuzz;
 

@@ -3,12 +3,7 @@
 // between. The output stays finite, every parameter reads back within 0 … 1, every text fits
 // the host's field, and the state survives its round trip at the end. One instance per process,
 // reset before each input (see FuzzHost.h).
-#include "tests/fuzz/Formats.h"
 #include "tests/fuzz/FuzzHost.h"
-
-#include <algorithm>
-#include <cstdint>
-#include <cstring>
 
 using namespace frakle::fuzz;
 

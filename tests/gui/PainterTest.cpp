@@ -14,6 +14,8 @@
 #include <functional>
 #include <numbers>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace frakle::gui {
 namespace {
@@ -75,38 +77,26 @@ TEST(Painter, CompositesSourceOverWithStraightAlpha) {
 TEST(Painter, EveryPrimitiveStaysInsideTheClip) {
     const TBitmap src(40, 40, kWhite);
     const TImage strip{TBitmap(80, 40, kWhite), 2};
-    const TRect clip{13, 7, 11, 9};
+    const TRect clip{13, 7, 11, 9}, all{0, 0, 40, 40}, inset{2, 2, 36, 36};
+    const std::vector<TPointF> triangle{{-10, 0}, {50, 5}, {20, 40}};
     const Draw draws[] = {
-        [](TPainter &p) {
-            p.fill({0, 0, 40, 40}, kWhite);
-        },
-        [](TPainter &p) {
-            p.fillRoundRect({2, 2, 36, 36}, 8.0f, kWhite);
-        },
-        [](TPainter &p) {
-            p.fillGradient({0, 0, 40, 40}, kWhite, kBlack, TOrientation::Horizontal);
-        },
+        [&](TPainter &p) { p.fill(all, kWhite); },
+        [&](TPainter &p) { p.fillRoundRect(inset, 8.0f, kWhite); },
+        [&](TPainter &p) { p.fillGradient(all, kWhite, kBlack, TOrientation::Horizontal); },
         [](TPainter &p) { p.fillCircle(20, 12, 15, kWhite); },
         [](TPainter &p) { p.arc(18, 12, 10, 6, -kPi, kPi * 0.9f, kWhite); },
         [](TPainter &p) { p.line(0, 0, 40, 30, 5, kWhite); },
-        [](TPainter &p) {
-            p.fillPolygon({{-10, 0}, {50, 5}, {20, 40}}, kWhite);
-        },
-        [&](TPainter &p) {
-            p.blit(src, {0, 0, 40, 40}, 0, 0);
-        },
+        [&](TPainter &p) { p.fillPolygon(triangle, kWhite); },
+        [&](TPainter &p) { p.blit(src, all, 0, 0); },
         [&](TPainter &p) { p.blitFrame(strip, 1, 0, 0); },
         [](TPainter &p) { p.text(10, 4, "WWWWWW", 11.0f, kWhite, TAlign::Left, 0, true); }};
     for (size_t i = 0; i < std::size(draws); ++i) {
-        const TRect ink = inkBox(drawn(
-                                     [&](TPainter &p) {
-                                         p.setClip(clip);
-                                         draws[i](p);
-                                     },
-                                     40, 40, kBlack),
-                                 kBlack);
-        EXPECT_FALSE(ink.isEmpty()) << "draw " << i;
-        EXPECT_TRUE(clip.contains(ink)) << "draw " << i;
+        TBitmap b(40, 40, kBlack);
+        TPainter p(b);
+        p.setClip(clip);
+        draws[i](p);
+        const TRect ink = inkBox(b, kBlack);
+        EXPECT_TRUE(!ink.isEmpty() && clip.contains(ink)) << "draw " << i;
     }
     // Narrowing the clip hands back the previous one; the clip never leaves the bitmap.
     TBitmap b(40, 40);
@@ -183,26 +173,22 @@ TEST(Painter, ShapesCoverTheirAreaAndBounds) {
     expectShape("diagonal", diagonal, 0.02 * diagonal, {}, {},
                 [](TPainter &p) { p.line(10, 10, 60, 50, 2, kWhite); });
     // Sharp sides, soft corners.
+    const TRect box{5, 5, 30, 20};
     expectShape("round rect", 600 - (4 - kPi) * 36, 2.0, {5, 5, 30, 20},
                 {{5, 15, 255, 255}, {20, 24, 255, 255}, {5, 5, 0, 0}, {6, 7, 1, 254}},
-                [](TPainter &p) {
-                    p.fillRoundRect({5, 5, 30, 20}, 6, kWhite);
-                });
+                [&](TPainter &p) { p.fillRoundRect(box, 6, kWhite); });
     // A one-pixel outline is the border alone: the straight sides between the corners, plus four
     // quarter circles through the stroke's middle.
     expectShape("outline", 2 * (22 + 12) + 2 * kPi * 3.5, 2.0, {5, 5, 30, 20},
                 {{5, 15, 255, 255}, {20, 5, 255, 255}, {6, 15, 0, 0}, {20, 15, 0, 0}},
-                [](TPainter &p) {
-                    p.strokeRoundRect({5, 5, 30, 20}, 4, 1, kWhite);
-                });
+                [&](TPainter &p) { p.strokeRoundRect(box, 4, 1, kWhite); });
     // On whole pixels a square fills solidly; on half pixels its edges are half covered.
-    expectShape("square", 64, 0, {2, 2, 8, 8}, {}, [](TPainter &p) {
-        p.fillPolygon({{2, 2}, {10, 2}, {10, 10}, {2, 10}}, kWhite);
-    });
+    const std::vector<TPointF> square{{2, 2}, {10, 2}, {10, 10}, {2, 10}},
+        halfSquare{{2.5f, 2}, {10.5f, 2}, {10.5f, 10}, {2.5f, 10}};
+    expectShape("square", 64, 0, {2, 2, 8, 8}, {},
+                [&](TPainter &p) { p.fillPolygon(square, kWhite); });
     expectShape("half square", 64, 0.1, {2, 2, 9, 8}, {{2, 5, 127, 129}, {10, 5, 127, 129}},
-                [](TPainter &p) {
-                    p.fillPolygon({{2.5f, 2}, {10.5f, 2}, {10.5f, 10}, {2.5f, 10}}, kWhite);
-                });
+                [&](TPainter &p) { p.fillPolygon(halfSquare, kWhite); });
     // A pointer triangle, either winding.
     const double triangle =
         0.5 * std::fabs((33.7 - 5.3) * (35.6 - 4.1) - (14.9 - 5.3) * (12.2 - 4.1));
@@ -214,30 +200,20 @@ TEST(Painter, ShapesCoverTheirAreaAndBounds) {
 }
 
 TEST(Painter, GradientsRunFromFirstToLastRow) {
-    const TBitmap b = drawn(
-        [](TPainter &p) {
-            p.fillGradient({0, 0, 8, 11}, Rgb(0, 200, 100), Rgb(200, 0, 100));
-        },
-        8, 11, kBlack);
-    for (int32_t y = 0; y < 11; ++y) {
-        for (int32_t x = 0; x < 8; ++x) {
-            EXPECT_NEAR(red(b.at(x, y)), 20.0 * y, 0.5);
-            EXPECT_EQ(b.at(x, y) & 0xFFu, 100u);
-        }
+    TBitmap b(8, 11, kBlack);
+    TPainter(b).fillGradient({0, 0, 8, 11}, Rgb(0, 200, 100), Rgb(200, 0, 100));
+    for (int32_t i = 0; i < 88; ++i) {
+        EXPECT_NEAR(red(b.at(i % 8, i / 8)), 20.0 * (i / 8), 0.5);
+        EXPECT_EQ(b.at(i % 8, i / 8) & 0xFFu, 100u);
     }
-    EXPECT_EQ(b.at(3, 0), Rgb(0, 200, 100));
-    EXPECT_EQ(b.at(3, 10), Rgb(200, 0, 100));
+    EXPECT_EQ(std::pair(b.at(3, 0), b.at(3, 10)), std::pair(Rgb(0, 200, 100), Rgb(200, 0, 100)));
     // Sideways, and fading out: the colour stays, only the alpha falls.
-    const TBitmap h = drawn(
-        [](TPainter &p) {
-            p.fillGradient({0, 0, 5, 2}, Rgb(255, 0, 0), Argb(0, 255, 0, 0),
-                           TOrientation::Horizontal);
-        },
-        5, 2);
-    EXPECT_EQ(h.at(0, 1), Rgb(255, 0, 0));
+    TBitmap h(5, 2);
+    TPainter(h).fillGradient({0, 0, 5, 2}, Rgb(255, 0, 0), Argb(0, 255, 0, 0),
+                             TOrientation::Horizontal);
     EXPECT_NEAR(alpha(h.at(2, 0)), 128, 1);
-    EXPECT_EQ(h.at(2, 0) & 0xFFFFFFu, 0xFF0000u);
-    EXPECT_EQ(h.at(4, 0), 0u);
+    EXPECT_EQ(std::tuple(h.at(0, 1), h.at(2, 0) & 0xFFFFFFu, h.at(4, 0)),
+              std::tuple(Rgb(255, 0, 0), 0xFF0000u, 0u));
 }
 
 TEST(Painter, BlitsWithOpacityAndFilmstripFrames) {
@@ -246,14 +222,13 @@ TEST(Painter, BlitsWithOpacityAndFilmstripFrames) {
     TBitmap b(10, 10, kBlack);
     TPainter p(b);
     p.blit(src, {0, 0, 4, 4}, 2, 3, 128);
-    EXPECT_EQ(b.at(2, 3), Rgb(128, 128, 128));
-    EXPECT_EQ(b.at(5, 6), kBlack); // transparent source pixel
-    EXPECT_EQ(b.at(1, 3), kBlack);
+    // Half through, then a transparent source pixel, then outside.
+    EXPECT_EQ(std::tuple(b.at(2, 3), b.at(5, 6), b.at(1, 3)),
+              std::tuple(Rgb(128, 128, 128), kBlack, kBlack));
     // Part of the source, overhanging its edge: only what exists is drawn.
     p.blit(src, {2, 2, 5, 5}, 0, 0);
-    EXPECT_EQ(inkBox(b, kBlack).united({2, 3, 4, 4}), (TRect{0, 0, 6, 7}));
-    EXPECT_EQ(b.at(1, 1), kBlack);
-    EXPECT_EQ(b.at(0, 0), kWhite);
+    EXPECT_EQ(std::tuple(inkBox(b, kBlack).united({2, 3, 4, 4}), b.at(1, 1), b.at(0, 0)),
+              std::tuple(TRect{0, 0, 6, 7}, kBlack, kWhite));
 
     // A filmstrip of three frames, each a solid colour with a marked corner.
     TImage strip{TBitmap(9, 4), 3};
@@ -264,10 +239,22 @@ TEST(Painter, BlitsWithOpacityAndFilmstripFrames) {
     }
     for (int32_t f = -1; f <= 3; ++f) {
         const TBitmap d = drawn([&](TPainter &q) { q.blitFrame(strip, f, 2, 2); }, 8, 8, kBlack);
-        EXPECT_EQ(inkBox(d, kBlack), (TRect{2, 2, 3, 4}));
-        EXPECT_EQ(d.at(2, 2), kWhite);
-        EXPECT_EQ(d.at(4, 5), colours[std::clamp(f, 0, 2)]) << "frame " << f;
+        EXPECT_EQ(std::tuple(inkBox(d, kBlack), d.at(2, 2), d.at(4, 5)),
+                  std::tuple(TRect{2, 2, 3, 4}, kWhite, colours[std::clamp(f, 0, 2)]))
+            << "frame " << f;
     }
+}
+
+// `s` drawn in white at (x, y) on a black bitmap of w × h.
+TBitmap textOn(int32_t w, int32_t h, int32_t x, int32_t y, const std::string &s, float size,
+               bool bold = false) {
+    TBitmap b(w, h, kBlack);
+    TPainter(b).text(x, y, s, size, kWhite, TAlign::Left, 0, bold);
+    return b;
+}
+
+int32_t width(const std::string &s, float size = 10.0f, bool bold = false) {
+    return TPainter::measureText(s, size, bold).w;
 }
 
 TEST(Painter, TextFitsItsMeasuredBox) {
@@ -282,52 +269,36 @@ TEST(Painter, TextFitsItsMeasuredBox) {
             for (const std::string s :
                  {"Frakle 120.00 BPM", "Mix 75 % jQy", "45\xC2\xB0 \xC3\x85g|", latin1.c_str()}) {
                 const TSize m = TPainter::measureText(s, size, bold);
-                const TRect ink =
-                    inkBox(drawn(
-                               [&](TPainter &p) {
-                                   p.text(10, 10, s, size, kWhite, TAlign::Left, 0, bold);
-                               },
-                               m.w + 20, m.h + 20, kBlack),
-                           kBlack);
-                EXPECT_FALSE(ink.isEmpty());
-                EXPECT_TRUE((TRect{10, 10, m.w, m.h}.contains(ink))) << s << " at " << size;
-                EXPECT_GE(ink.w, m.w - 3) << s << " at " << size; // the box is not padded
-                EXPECT_GE(m.h, static_cast<int32_t>(size));
-                EXPECT_LE(m.h, static_cast<int32_t>(size * 1.4f));
+                const TRect ink = inkBox(textOn(m.w + 20, m.h + 20, 10, 10, s, size, bold), kBlack);
+                // Inside the box, which is not padded and a line high.
+                EXPECT_TRUE(!ink.isEmpty() && (TRect{10, 10, m.w, m.h}.contains(ink)) &&
+                            ink.w >= m.w - 3 && m.h >= static_cast<int32_t>(size) &&
+                            m.h <= static_cast<int32_t>(size * 1.4f))
+                    << s << " at " << size;
             }
         }
     }
     // Bold is wider than regular; pairs are kerned.
-    EXPECT_LT(TPainter::measureText("Shuffler", 10.0f).w,
-              TPainter::measureText("Shuffler", 10.0f, true).w);
-    EXPECT_EQ(TPainter::measureText("", 10.0f).w, 0);
-    const int32_t apart = TPainter::measureText("A", 20.0f).w + TPainter::measureText("V", 20.0f).w;
-    EXPECT_LT(TPainter::measureText("AVAVAVAVAV", 20.0f).w, 5 * apart - 5);
-
+    EXPECT_LT(width("Shuffler"), width("Shuffler", 10.0f, true));
+    EXPECT_EQ(width(""), 0);
+    EXPECT_LT(width("AVAVAVAVAV", 20.0f), 5 * (width("A", 20.0f) + width("V", 20.0f)) - 5);
     // The degree sign arrives as UTF-8 or Latin-1; a broken sequence falls back to Latin-1 byte
     // by byte instead of swallowing text.
-    const auto render = [](const char *s) {
-        return drawn([&](TPainter &p) { p.text(2, 2, s, 10.0f, kWhite); }, 60, 20, kBlack).pixels;
-    };
+    const auto render = [](const char *s) { return textOn(60, 20, 2, 2, s, 10.0f).pixels; };
     EXPECT_EQ(render("45\xC2\xB0"), render("45\xB0"));
     EXPECT_NE(render("45\xC2\xB0"), render("45"));
-    EXPECT_EQ(TPainter::measureText("\xC3"
-                                    "A",
-                                    10.0f),
-              TPainter::measureText("\xC3\x83"
-                                    "A",
-                                    10.0f));
+    EXPECT_EQ(TPainter::measureText(std::string("\xC3") + "A", 10.0f),
+              TPainter::measureText(std::string("\xC3\x83") + "A", 10.0f));
 }
 
 TEST(Painter, GlyphStemsAndBaselinesAreCrisp) {
     for (const float size : {9.0f, 10.0f, 11.0f}) {
         // Each stem of "l l ll lll" covers one or two columns, at least one of them nearly solid.
-        const TBitmap b =
-            drawn([&](TPainter &p) { p.text(3, 2, "l l ll lll", size, kWhite); }, 80, 20, kBlack);
+        const TBitmap b = textOn(80, 20, 3, 2, "l l ll lll", size);
         std::vector<uint32_t> peaks(80, 0); // per column, its brightest pixel
         for (int32_t i = 0; i < 80 * 20; ++i) {
-            peaks[static_cast<size_t>(i % 80)] =
-                std::max(peaks[static_cast<size_t>(i % 80)], red(b.at(i % 80, i / 80)));
+            uint32_t &peak = peaks[static_cast<size_t>(i % 80)];
+            peak = std::max(peak, red(b.at(i % 80, i / 80)));
         }
         int32_t stems = 0;
         for (size_t x = 0; x < peaks.size(); ++x) {
@@ -339,15 +310,13 @@ TEST(Painter, GlyphStemsAndBaselinesAreCrisp) {
             for (; x < peaks.size() && peaks[x] >= 48; ++x) {
                 strongest = std::max(strongest, peaks[x]);
             }
-            EXPECT_LE(x - start, 2u) << "stem at column " << start << ", " << size << " px";
-            EXPECT_GE(strongest, 200u) << "stem at column " << start << ", " << size << " px";
+            EXPECT_TRUE(x - start <= 2 && strongest >= 200)
+                << "stem at column " << start << ", " << size << " px";
             ++stems;
         }
         EXPECT_EQ(stems, 7) << size << " px";
-
         // "H" sits on the baseline: its bottom row is solid under the stems.
-        const TBitmap h =
-            drawn([&](TPainter &p) { p.text(3, 2, "H", size, kWhite); }, 30, 20, kBlack);
+        const TBitmap h = textOn(30, 20, 3, 2, "H", size);
         const TRect box = inkBox(h, kBlack);
         uint32_t bottomPeak = 0;
         for (int32_t x = box.x; x < box.right(); ++x) {
@@ -369,8 +338,7 @@ TEST(PngWriter, RoundTripsPixelsAndAlpha) {
     int32_t w = 0, h = 0, channels = 0;
     unsigned char *data = stbi_load(path.c_str(), &w, &h, &channels, 4);
     ASSERT_NE(data, nullptr);
-    EXPECT_EQ(std::pair(w, h), std::pair(5, 3));
-    EXPECT_EQ(channels, 4);
+    EXPECT_EQ(std::tuple(w, h, channels), std::tuple(5, 3, 4));
     for (int32_t i = 0; i < 15; ++i) {
         const unsigned char *px = data + i * 4;
         EXPECT_EQ(Argb(px[3], px[0], px[1], px[2]), b.pixels[static_cast<size_t>(i)]) << i;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -38,20 +39,17 @@ TEST(MidiMap, LearnKeepsOneControllerPerParameter) {
     ASSERT_EQ(bindings(-1), 128);
     Learn(record, 6, 20);
     Learn(record, 6, 21); // the same knob learns another controller: CC 20 lets go
-    EXPECT_EQ(BoundParameter(record, 20), -1);
-    EXPECT_EQ(BoundParameter(record, 21), 6);
+    EXPECT_EQ(std::tuple(BoundParameter(record, 20), BoundParameter(record, 21)),
+              std::tuple(-1, 6));
     Learn(record, 11, 21); // CC 21 re-learned for another parameter drives only that one
-    EXPECT_EQ(BoundParameter(record, 21), 11);
-    EXPECT_EQ(bindings(6), 0);
+    EXPECT_EQ(std::tuple(BoundParameter(record, 21), bindings(6)), std::tuple(11, 0));
     Learn(record, 6, 127);
     Learn(record, 6, 128); // outside 0 … 127: neither binds nor drops the binding
     Learn(record, 6, -1);
-    EXPECT_EQ(BoundParameter(record, 127), 6);
-    EXPECT_EQ(bindings(6), 1);
-    EXPECT_EQ(BoundParameter(record, 128), -1);
+    EXPECT_EQ(std::tuple(BoundParameter(record, 127), bindings(6), BoundParameter(record, 128)),
+              std::tuple(6, 1, -1));
     Forget(record, 11);
-    EXPECT_EQ(bindings(11), 0);
-    EXPECT_EQ(bindings(6), 1);
+    EXPECT_EQ(std::tuple(bindings(11), bindings(6)), std::tuple(0, 1));
 }
 
 struct Case {
@@ -76,9 +74,8 @@ TEST(MidiDecode, NotesControllersAndOtherMessages) {
     for (const Case &c : cases) {
         const uint8_t bytes[3] = {c.status, c.data1, c.data2};
         const MidiAction a = Decode(bytes);
-        EXPECT_EQ(a.kind, c.kind) << int(c.status) << " " << int(c.data1);
-        EXPECT_EQ(a.index, c.index) << int(c.status) << " " << int(c.data1);
-        EXPECT_EQ(a.value, c.value) << int(c.status) << " " << int(c.data1);
+        EXPECT_EQ(std::tuple(a.kind, a.index, a.value), std::tuple(c.kind, c.index, c.value))
+            << int(c.status) << " " << int(c.data1);
     }
     // Ignored: notes outside the tables (on and off), pattern note offs, other messages.
     std::vector<std::array<uint8_t, 3>> ignored = {{0x80, 50, 0}, {0x90, 50, 0},   {0xE0, 63, 100},
@@ -98,8 +95,7 @@ TEST(MidiDecode, NotesControllersAndOtherMessages) {
     for (int k = 0; k < 15; ++k) {
         const uint8_t bytes[3] = {0x90, static_cast<uint8_t>(48 + k), 1};
         const float v = Decode(bytes).value;
-        EXPECT_EQ(v, values[k]) << "note " << 48 + k;
-        EXPECT_EQ(std::floor(v * 15.0f), k) << "note " << 48 + k;
+        EXPECT_EQ(std::tuple(v, std::floor(v * 15.0f)), std::tuple(values[k], k)) << 48 + k;
     }
 }
 
