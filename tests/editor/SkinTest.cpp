@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <set>
-#include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -47,15 +46,6 @@ TEST(Skin, EveryKnobAndProbabilityFrameIsDistinct) {
             seen.insert(frameOf(img, f));
         }
         EXPECT_EQ(seen.size(), static_cast<size_t>(img.frames)) << "strip " << strip;
-    }
-}
-
-TEST(Skin, SequencerHitImageIsFullyTransparentAndTheBackgroundOpaque) {
-    for (uint32_t px : skin().misc.images[kMiscSeqHitDetect].bitmap.pixels) {
-        ASSERT_EQ(alpha(px), 0u);
-    }
-    for (uint32_t px : skin().backgrounds.images[0].bitmap.pixels) {
-        ASSERT_EQ(alpha(px), 255u);
     }
 }
 

@@ -100,16 +100,6 @@ TEST_F(EngineClock, ResynchronisesToTheHostPosition) {
     EXPECT_EQ(engine_.stepIndex(), 0);
 }
 
-TEST_F(EngineClock, SampleRateChangeKeepsThePosition) {
-    setPattern(std::vector<uint8_t>(16, 1));
-    block(44100, 120, 0, true, 3 * 5512 + 100);
-    const int32_t step = engine_.stepIndex();
-    const int32_t pos = engine_.patternPosition();
-    block(48000, 120, 0, true, 0);
-    EXPECT_EQ(engine_.stepIndex(), step);
-    EXPECT_EQ(engine_.patternPosition(), pos);
-}
-
 TEST_F(EngineClock, HostileTimelinesStayInRange) {
     setPattern(std::vector<uint8_t>(64, 1));
     const double positions[] = {-3.75, 1e300,        -1e300,

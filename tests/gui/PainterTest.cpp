@@ -107,27 +107,6 @@ TEST(Painter, EveryPrimitiveStaysInsideTheClip) {
     EXPECT_EQ(p.clip(), (TRect{10, 10, 5, 30}));
 }
 
-TEST(Painter, CirclesAreSymmetricWithTheRightArea) {
-    for (const float r : {2.5f, 6.0f, 13.3f, 30.0f}) {
-        for (const float centre : {32.0f, 32.5f}) {
-            const TBitmap b =
-                drawn([&](TPainter &p) { p.fillCircle(centre, centre, r, kWhite); }, 64, 64);
-            const auto mirror = centre == 32.0f ? 63 : 64; // pixel i ↔ mirror - i
-            for (int32_t y = 0; y < 64; ++y) {
-                for (int32_t x = 0; x < 64; ++x) {
-                    const uint32_t a = alpha(b.at(x, y));
-                    if (mirror - x < 64 && mirror - y < 64) {
-                        ASSERT_EQ(a, alpha(b.at(mirror - x, y))) << r << " " << x << "," << y;
-                        ASSERT_EQ(a, alpha(b.at(x, mirror - y))) << r << " " << x << "," << y;
-                    }
-                    ASSERT_EQ(a, alpha(b.at(y, x)));
-                }
-            }
-            EXPECT_NEAR(area(b), kPi * r * r, 0.02 * kPi * r * r) << "r " << r;
-        }
-    }
-}
-
 struct Probe {
     int32_t x, y;
     uint32_t min, max; // the alpha range allowed
@@ -197,23 +176,6 @@ TEST(Painter, ShapesCoverTheirAreaAndBounds) {
         expectShape("triangle", triangle, 0.005 * triangle, {}, {},
                     [&](TPainter &p) { p.fillPolygon(tri, kWhite); });
     }
-}
-
-TEST(Painter, GradientsRunFromFirstToLastRow) {
-    TBitmap b(8, 11, kBlack);
-    TPainter(b).fillGradient({0, 0, 8, 11}, Rgb(0, 200, 100), Rgb(200, 0, 100));
-    for (int32_t i = 0; i < 88; ++i) {
-        EXPECT_NEAR(red(b.at(i % 8, i / 8)), 20.0 * (i / 8), 0.5);
-        EXPECT_EQ(b.at(i % 8, i / 8) & 0xFFu, 100u);
-    }
-    EXPECT_EQ(std::pair(b.at(3, 0), b.at(3, 10)), std::pair(Rgb(0, 200, 100), Rgb(200, 0, 100)));
-    // Sideways, and fading out: the colour stays, only the alpha falls.
-    TBitmap h(5, 2);
-    TPainter(h).fillGradient({0, 0, 5, 2}, Rgb(255, 0, 0), Argb(0, 255, 0, 0),
-                             TOrientation::Horizontal);
-    EXPECT_NEAR(alpha(h.at(2, 0)), 128, 1);
-    EXPECT_EQ(std::tuple(h.at(0, 1), h.at(2, 0) & 0xFFFFFFu, h.at(4, 0)),
-              std::tuple(Rgb(255, 0, 0), 0xFF0000u, 0u));
 }
 
 TEST(Painter, BlitsWithOpacityAndFilmstripFrames) {

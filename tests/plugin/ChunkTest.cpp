@@ -25,21 +25,6 @@ TEST_F(Chunks, BankRoundTripReproducesEveryByte) {
     EXPECT_EQ(other.paramDisplay(2), "10.00");
 }
 
-TEST_F(Chunks, LoadTellsTheHostEveryStoredSetting) {
-    auto p = preset();
-    setFloatAt(p, 28, 0.75f); // "RandSeed"
-    host().clearAutomations();
-    ASSERT_EQ(host().setChunk(p, tools::ChunkKind::Preset), 2800);
-    const auto sent = host().automations();
-    ASSERT_EQ(sent.size(), 111u);
-    EXPECT_EQ(sent[0].index, 0);
-    EXPECT_EQ(sent[0].value, 0.75f);
-    EXPECT_EQ(sent[2].index, 2);
-    EXPECT_EQ(sent[4].index, 118);
-    EXPECT_EQ(sent.back().index, 99);
-    EXPECT_EQ(host().getParameter(0), 0.75f);
-}
-
 TEST_F(Chunks, LoadedPatternBringsItsSoloAndGlobal) {
     auto p = preset();
     p[kCurrentPattern] = 5;

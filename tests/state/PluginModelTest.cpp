@@ -147,16 +147,6 @@ TEST(SoloAndGlobal, OneEffectNeverHoldsBoth) {
     EXPECT_NE(h.p.takeEditorRequests() & kRefreshSoloSwitches, 0u);
 }
 
-TEST(ParameterValues, NotANumberChangesNothing) {
-    PluginHarness h;
-    h.set({{3, 0.25f}});
-    h.sent.clear();
-    h.set({{3, kNaN}, {kPattern, kNaN}, {kFirstSolo, kNaN}});
-    h.p.setParameterAutomated(3, kNaN);
-    EXPECT_EQ(std::tuple(h.recorded(3), h.p.getParameter(3)), std::tuple(0.25f, 0.25f));
-    EXPECT_TRUE(h.sent.empty());
-}
-
 TEST(MidiLearn, ALearnBindsAndMovesTheParameterInOneMessage) {
     PluginHarness h;
     const auto &ccMap = h.p.record().ccMap;

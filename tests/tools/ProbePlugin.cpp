@@ -121,7 +121,7 @@ extern "C" __attribute__((visibility("default"))) vst2::AEffect *
 VSTPluginMain(vst2::HostCallback host) {
     auto *probe = new Probe;
     probe->host = host;
-    probe->log.versionAtEntry = host(nullptr, vst2::audioMasterVersion, 0, 0, nullptr, 0.0f);
+    host(nullptr, vst2::audioMasterVersion, 0, 0, nullptr, 0.0f); // as plug-ins ask at entry
     vst2::AEffect &effect = probe->effect;
     effect.magic = vst2::kEffectMagic;
     effect.dispatcher = dispatcher;

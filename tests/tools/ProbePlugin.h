@@ -28,7 +28,6 @@ constexpr int32_t kUniqueId = vst2::fourCC('F', 'k', 'P', 'b');
 constexpr int32_t kNumParams = 4;
 
 struct ProbeLog {
-    intptr_t versionAtEntry; // audioMasterVersion asked with a null effect during entry
     int32_t accumulatingCalls;
     int32_t lastFrames;
 };

@@ -1,6 +1,6 @@
-// The test host where the plug-in tests do not reach it: files that are no plug-ins, callbacks
-// routed to the host of the effect that makes them, a careless host's raw calls and values, and
-// closing. It drives our probe plug-in (and a plug-in from Debian in RenderTest).
+// The test host where the plug-in tests do not reach it: files that are no plug-ins, a careless
+// host's raw calls and values, and closing. It drives our probe plug-in (and a plug-in from
+// Debian in RenderTest).
 #include "tools/testhost/TestHost.h"
 #include "tests/tools/ProbePlugin.h"
 
@@ -9,7 +9,6 @@
 
 #include <cmath>
 #include <limits>
-#include <thread>
 
 namespace frakle::tools {
 namespace {
@@ -39,30 +38,6 @@ TEST(TestHostLoading, RefusesFilesThatAreNoPlugins) {
                   std::string::npos)
             << error.what();
     }
-}
-
-TEST(TestHostWithProbe, RoutesCallbacksToTheirOwnHost) {
-    TestHost first(kProbePath);
-    TestHost second(kProbePath);
-    for (TestHost *host : {&first, &second}) {
-        // Both asked during their entry: with no effect, and with one the host has not seen yet.
-        EXPECT_EQ(host->callbackCount(vst2::audioMasterVersion), 1);
-        EXPECT_EQ(host->callbackCount(vst2::audioMasterGetSampleRate), 1);
-        EXPECT_EQ(logOf(*host).versionAtEntry, TestHost::kHostVersion);
-    }
-    // Automation from another thread, where no host is being loaded.
-    std::thread([&] {
-        callFromPlugin(first, vst2::audioMasterAutomate, 2, 0.25f);
-        callFromPlugin(second, vst2::audioMasterAutomate, 3, 0.75f);
-        callFromPlugin(second, vst2::audioMasterWantMidi);
-    }).join();
-    ASSERT_EQ(first.automations().size(), 1u);
-    EXPECT_EQ(first.automations()[0].index, 2);
-    EXPECT_EQ(first.automations()[0].value, 0.25f);
-    ASSERT_EQ(second.automations().size(), 1u);
-    EXPECT_EQ(second.automations()[0].value, 0.75f);
-    EXPECT_EQ(first.wantMidiCount(), 0);
-    EXPECT_EQ(second.wantMidiCount(), 1);
 }
 
 TEST(TestHostWithProbe, PlaysACarelessHostAndClosesOnce) {
