@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace frakle::effects {
 namespace {

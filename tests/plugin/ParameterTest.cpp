@@ -2,7 +2,6 @@
 // the solo and global switches, program names and the controller-map migration.
 #include "PluginFixture.h"
 
-#include <cmath>
 #include <limits>
 
 namespace frakle::plugin_tests {

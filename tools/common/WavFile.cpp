@@ -32,18 +32,6 @@ int subtypeOf(SampleFormat format) {
 
 } // namespace
 
-std::string describe(SampleFormat format) {
-    switch (format) {
-    case SampleFormat::Pcm16:
-        return "16-bit PCM";
-    case SampleFormat::Pcm24:
-        return "24-bit PCM";
-    case SampleFormat::Float32:
-        break;
-    }
-    return "32-bit float";
-}
-
 Audio readWav(const std::filesystem::path &path) {
     const std::string name = path.string();
     if (std::FILE *probe = std::fopen(name.c_str(), "rb")) {

@@ -1,4 +1,5 @@
-// WAV reading and writing for the command-line tools, through libsndfile.
+// WAV reading and writing for the command-line tools: through libsndfile on Linux (WavFile.cpp),
+// through the tools' own RIFF code on Windows (RiffWav.cpp).
 #pragma once
 
 #include <filesystem>
@@ -17,7 +18,17 @@ struct Audio {
     size_t frames() const { return channels.empty() ? 0 : channels.front().size(); }
 };
 
-std::string describe(SampleFormat format);
+inline std::string describe(SampleFormat format) {
+    switch (format) {
+    case SampleFormat::Pcm16:
+        return "16-bit PCM";
+    case SampleFormat::Pcm24:
+        return "24-bit PCM";
+    case SampleFormat::Float32:
+        break;
+    }
+    return "32-bit float";
+}
 
 // Accepts 16/24-bit PCM or 32-bit float WAV, mono or stereo; throws ToolError otherwise.
 Audio readWav(const std::filesystem::path &path);
