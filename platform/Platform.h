@@ -2,8 +2,7 @@
 // this folder and gui/'s window layer knows which one it runs on: the plug-in's construction
 // seed and the wall clock of its randomisers (UI thread), loading a plug-in binary (the hosts'
 // threads) and, for tools and tests, the program's own path, the environment and the C heap's
-// total. Posix.cpp serves
-// Linux, Win32.cpp Windows; the build picks one.
+// total. Posix.cpp serves Linux, Win32.cpp Windows; the build picks one.
 #pragma once
 
 #include <cstddef>
