@@ -3,7 +3,6 @@
 // of each effect soloed and global, which differs from the dry loop's, in GoldenOutputTest.)
 #include "PluginFixture.h"
 
-
 namespace frakle::plugin_tests {
 namespace {
 
