@@ -36,10 +36,11 @@ inline float SoftSaturate(float x, float t) {
         return x;
     }
     const double td = t;
+    const auto tanh = [](double v) { return dsp::TanhQuad(dsp::Quad{static_cast<float>(v)})[0]; };
     if (x > 0.0f) {
-        return static_cast<float>(td + (1.0 - td) * dsp::Tanh((x - td) / (1.0 - td)));
+        return static_cast<float>(td + (1.0 - td) * tanh((x - td) / (1.0 - td)));
     }
-    return static_cast<float>(-(td + (1.0 - td) * dsp::Tanh((-x - td) / (1.0 - td))));
+    return static_cast<float>(-(td + (1.0 - td) * tanh((-x - td) / (1.0 - td))));
 }
 
 inline float HardClip(float x, float limit) {
