@@ -261,7 +261,7 @@ void TEffectDelay::ProcessRun(const float *inLeft, const float *inRight, float *
                               float *outRight, int32_t n) {
     for (int32_t i = 0; i < n;) {
         TakeRequests();
-        const int32_t m = SteadyFrames(n - i);
+        const int32_t m = n - i >= 4 ? SteadyFrames(n - i) : 0;
         if (m >= 4) {
             const float *const in[2] = {inLeft + i, inRight + i};
             float *const out[2] = {outLeft + i, outRight + i};

@@ -14,7 +14,9 @@ int32_t nearest(double x) {
     if (!(x == x)) {
         return 0;
     }
-    const double r = std::nearbyint(x); // the default rounding mode sends halves to even
+    // Halves to even, as the default rounding mode rounds the sum; from 2^51 on x is whole.
+    constexpr double kRound = 0x1.8p52;
+    const double r = std::fabs(x) < 0x1p51 ? (x + kRound) - kRound : x;
     if (r >= static_cast<double>(std::numeric_limits<int32_t>::max())) {
         return std::numeric_limits<int32_t>::max();
     }
@@ -141,10 +143,10 @@ void TEngine::applyBlockTiming(const BlockTiming &timing) {
     const bool timeValid = timing.timeValid && std::isfinite(timing.ppqPosition * 4.0);
     transportPlaying_.store(timeValid && timing.playing, std::memory_order_relaxed);
     ppq_ = timeValid ? timing.ppqPosition : 0.0;
-    double step = std::fmod(std::floor(ppq_ * 4.0), 4294967296.0);
-    if (step < 0.0) {
-        step += 4294967296.0;
-    }
+    // The sixteenth count modulo 2^32, 0 … 2^32 - 1, exactly: a quotient by a power of two and
+    // its floor are exact, and so is the difference, which a double holds.
+    const double sixteenths = std::floor(ppq_ * 4.0);
+    const double step = sixteenths - 4294967296.0 * std::floor(sixteenths * (1.0 / 4294967296.0));
     absoluteStep_ = static_cast<uint32_t>(step) & 0x7FFFFFFFU;
 
     const double rate = sampleRate();

@@ -49,6 +49,16 @@ void TEngine::OutputStage(int32_t e, float *left, float *right, int32_t n) {
             dsp::StoreQuad(left + i, l * gain);
             dsp::StoreQuad(right + i, r * gain);
         }
+        for (; i < n; ++i) {
+            float l = left[i] * panL;
+            float r = right[i] * panR;
+            if (mix < 1.0f) {
+                l = l * mix + wetL[i] * (1.0f - mix);
+                r = r * mix + wetR[i] * (1.0f - mix);
+            }
+            left[i] = l * gain;
+            right[i] = r * gain;
+        }
     }
     for (; i < n; ++i) {
         state.outputVolume = dsp::SlewTo(kSlewStep, volume, state.outputVolume);
