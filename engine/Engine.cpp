@@ -173,7 +173,9 @@ void TEngine::applyBlockTiming(const BlockTiming &timing) {
         stepDelay_.SetTempo(newTempo);
         globalDelay_.SetTempo(newTempo);
     }
-    if (restartRequested_.exchange(false, std::memory_order_relaxed)) {
+    // A plain load first: the exchange is a locked instruction, too dear for every block.
+    if (restartRequested_.load(std::memory_order_relaxed) &&
+        restartRequested_.exchange(false, std::memory_order_relaxed)) {
         stepPosition_ = 0;
         patternPosition_ = 0;
     }
