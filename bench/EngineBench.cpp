@@ -288,22 +288,60 @@ void PlayCase(benchmark::State &state, Setup setup, int effect, int32_t block, d
 }
 
 // Each iteration plays a loud chunk untimed, then times a chunk of silence or denormal input
-// (or, for comparison, of signal): the cost of the tails the loud chunk leaves.
+// (or, for comparison, of signal): the cost of the tails the loud chunk leaves. For silence and
+// denormal input a second runner in the same state times a chunk of signal beside it in the same
+// iteration, so that "vs signal" compares the two under the same load of the machine.
 void PlayAfterLoud(benchmark::State &state, Setup setup, EngineRunner::Input input) {
     ReferenceNsPerFrame();
     EngineRunner runner(44100.0, 512);
+    EngineRunner signal(44100.0, 512);
     Configure(runner.plugin, setup, 0);
+    Configure(signal.plugin, setup, 0);
     for (int i = 0; i < 11; ++i) {
         runner.chunk(false);
+        signal.chunk(false);
     }
+    const bool paired = input != EngineRunner::Input::Loop;
     double seconds = 0.0;
+    double signalSeconds = 0.0;
     for (auto _ : state) {
         runner.chunk(false);
         const double s = runner.timedChunk(input);
+        if (paired) {
+            signal.chunk(false);
+            signalSeconds += signal.timedChunk(EngineRunner::Input::Loop);
+        }
         state.SetIterationTime(s);
         seconds += s;
     }
     SetFrameCounters(state, seconds, 44100.0);
+    if (paired) {
+        state.counters["vs signal"] = seconds / signalSeconds;
+    }
+}
+
+// Block size 1 against block 512 in the worst case, a chunk of each per iteration, so that the
+// ratio ("vs 512") is taken under the same load of the machine.
+void PlaySmallBlocks(benchmark::State &state) {
+    ReferenceNsPerFrame();
+    EngineRunner small(44100.0, 1);
+    EngineRunner large(44100.0, 512);
+    Configure(small.plugin, Setup::Worst, 0);
+    Configure(large.plugin, Setup::Worst, 0);
+    for (int i = 0; i < 11; ++i) {
+        small.chunk(false);
+        large.chunk(false);
+    }
+    double seconds = 0.0;
+    double largeSeconds = 0.0;
+    for (auto _ : state) {
+        const double s = small.timedChunk(EngineRunner::Input::Loop);
+        largeSeconds += large.timedChunk(EngineRunner::Input::Loop);
+        state.SetIterationTime(s);
+        seconds += s;
+    }
+    SetFrameCounters(state, seconds, 44100.0);
+    state.counters["vs 512"] = seconds / largeSeconds;
 }
 
 const char *const kEffectNames[9] = {"TapeStop", "Modulator", "Retrigger", "Shuffler", "Reverser",
@@ -327,6 +365,7 @@ const char *const kEffectNames[9] = {"TapeStop", "Modulator", "Retrigger", "Shuf
     benchmark::RegisterBenchmark("Engine/Worst/block:512/96kHz", PlayCase, Setup::Worst, 0, 512,
                                  96000.0)
         ->UseManualTime();
+    benchmark::RegisterBenchmark("Engine/Worst/block:1/vs512", PlaySmallBlocks)->UseManualTime();
     for (auto [name, setup] :
          {std::pair{"Default", Setup::Default}, std::pair{"Worst", Setup::Worst}}) {
         for (auto [kind, input] : {std::pair{"/signal", EngineRunner::Input::Loop},
