@@ -232,7 +232,9 @@ void TEffectDelay::StepSteady(const float *const in[2], float *const out[2], int
                                    __builtin_shufflevector(before, newest, 1, 2, 3, 4), t);
             const Quad input = LoadQuad(x + j);
             StoreQuad(dst + j, (input + d) * inputGain_);
-            StoreQuad(o + j, input * dry_ + d * wet_);
+            if (o != nullptr) {
+                StoreQuad(o + j, input * dry_ + d * wet_);
+            }
             before = newest;
         }
         float y1 = before[3];
@@ -242,7 +244,9 @@ void TEffectDelay::StepSteady(const float *const in[2], float *const out[2], int
             const float y0 = src[j] * feedbackGain_;
             const float d = Hermite(y0, y1, y2, y3, t);
             dst[j] = (x[j] + d) * inputGain_;
-            o[j] = x[j] * dry_ + d * wet_;
+            if (o != nullptr) {
+                o[j] = x[j] * dry_ + d * wet_;
+            }
             y3 = y2;
             y2 = y1;
             y1 = y0;
@@ -264,7 +268,8 @@ void TEffectDelay::ProcessRun(const float *inLeft, const float *inRight, float *
         const int32_t m = n - i >= 4 ? SteadyFrames(n - i) : 0;
         if (m >= 4) {
             const float *const in[2] = {inLeft + i, inRight + i};
-            float *const out[2] = {outLeft + i, outRight + i};
+            float *const out[2] = {outLeft != nullptr ? outLeft + i : nullptr,
+                                   outRight != nullptr ? outRight + i : nullptr};
             StepSteady(in, out, m);
             i += m;
             continue;
@@ -272,8 +277,10 @@ void TEffectDelay::ProcessRun(const float *inLeft, const float *inRight, float *
         float l = inLeft[i];
         float r = inRight[i];
         Step(l, r);
-        outLeft[i] = l;
-        outRight[i] = r;
+        if (outLeft != nullptr && outRight != nullptr) {
+            outLeft[i] = l;
+            outRight[i] = r;
+        }
         ++i;
     }
 }

@@ -36,7 +36,8 @@ public:
     void Init();   // retune, then the default parameters (the time then glides to its default)
     void Retune(); // buffers of one beat plus 1 ms; the delay jumps to its target
     void ProcessStereo(float &left, float &right);
-    // n frames from inLeft/inRight to outLeft/outRight.
+    // n frames from inLeft/inRight to outLeft/outRight; with no output (null) the line only
+    // listens, its buffer and state as they would be.
     void ProcessRun(const float *inLeft, const float *inRight, float *outLeft, float *outRight,
                     int32_t n);
 

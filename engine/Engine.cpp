@@ -294,17 +294,22 @@ int32_t TEngine::processRun(float *left, float *right, int32_t n) {
     dsp::CopyFrames(dryL, left, n);
     dsp::CopyFrames(dryR, right, n);
 
-    // The delay lines hear every sample, whatever plays.
-    stepDelay_.ProcessRun(dryL, dryR, delayed_[0], delayed_[1], n);
+    // The delay lines hear every sample, whatever plays; their output is made only for a slot
+    // that plays the delay.
+    const int32_t stepEffect = stepEffect_.load(std::memory_order_relaxed);
+    const int32_t globalEffect = globalEffect_.load(std::memory_order_relaxed);
+    stepDelay_.ProcessRun(dryL, dryR, stepEffect == kDelay ? delayed_[0] : nullptr,
+                          stepEffect == kDelay ? delayed_[1] : nullptr, n);
 
     const int32_t limit = jumpDeclickLimit();
-    runSlot(stepEffect_.load(std::memory_order_relaxed), false, left, right, n);
+    runSlot(stepEffect, false, left, right, n);
     stage1_.processRun(left, right, n, stepPosition_, stepLength_, limit, declickArmed_);
 
-    globalDelay_.ProcessRun(left, right, delayed_[0], delayed_[1], n);
+    globalDelay_.ProcessRun(left, right, globalEffect == kDelay ? delayed_[0] : nullptr,
+                            globalEffect == kDelay ? delayed_[1] : nullptr, n);
     dsp::CopyFrames(left, chainHistory_[0].data() + pos, n);
     dsp::CopyFrames(right, chainHistory_[1].data() + pos, n);
-    runSlot(globalEffect_.load(std::memory_order_relaxed), true, left, right, n);
+    runSlot(globalEffect, true, left, right, n);
 
     if (envelopeLevel_ < 1.0f) {
         ApplyEnvelope(left, right, n);

@@ -183,5 +183,27 @@ TEST(DelayLine, ExtremeRatesAndTemposKeepIndicesInRange) {
     }
 }
 
+// A line that only listens (no output) keeps its buffer and state exactly as one that plays:
+// once both play, they sound the same to the bit.
+TEST(DelayLine, AListeningLineStaysInStepWithAPlayingOne) {
+    TEffectDelay playing, listening;
+    for (TEffectDelay *d : {&playing, &listening}) {
+        Configure(*d, 0.05f, 0.7f);
+    }
+    TRandom random(7);
+    std::array<float, 64> in{};
+    std::array<std::array<float, 64>, 4> out{}; // playing left and right, then listening
+    for (int run = 0; run < 60; ++run) {
+        for (float &x : in) {
+            x = static_cast<float>(2.0 * random.nextUnit() - 1.0);
+        }
+        const bool heard = run >= 40;
+        playing.ProcessRun(in.data(), in.data(), out[0].data(), out[1].data(), 64);
+        listening.ProcessRun(in.data(), in.data(), heard ? out[2].data() : nullptr,
+                             heard ? out[3].data() : nullptr, 64);
+        ASSERT_TRUE(!heard || (out[0] == out[2] && out[1] == out[3])) << run;
+    }
+}
+
 } // namespace
 } // namespace frakle::dsp
