@@ -290,7 +290,8 @@ void PlayCase(benchmark::State &state, Setup setup, int effect, int32_t block, d
 // Each iteration plays a loud chunk untimed, then times a chunk of silence or denormal input
 // (or, for comparison, of signal): the cost of the tails the loud chunk leaves. For silence and
 // denormal input a second runner in the same state times a chunk of signal beside it in the same
-// iteration, so that "vs signal" compares the two under the same load of the machine.
+// iteration, so that "vs signal" compares the two under the same load of the machine; they take
+// turns to go first.
 void PlayAfterLoud(benchmark::State &state, Setup setup, EngineRunner::Input input) {
     ReferenceNsPerFrame();
     EngineRunner runner(44100.0, 512);
@@ -304,13 +305,21 @@ void PlayAfterLoud(benchmark::State &state, Setup setup, EngineRunner::Input inp
     const bool paired = input != EngineRunner::Input::Loop;
     double seconds = 0.0;
     double signalSeconds = 0.0;
+    bool signalFirst = false; // the two take turns to go first: the second is timed a little slower
     for (auto _ : state) {
-        runner.chunk(false);
-        const double s = runner.timedChunk(input);
-        if (paired) {
+        const auto timeSignal = [&] {
             signal.chunk(false);
             signalSeconds += signal.timedChunk(EngineRunner::Input::Loop);
+        };
+        if (paired && signalFirst) {
+            timeSignal();
         }
+        runner.chunk(false);
+        const double s = runner.timedChunk(input);
+        if (paired && !signalFirst) {
+            timeSignal();
+        }
+        signalFirst = !signalFirst;
         state.SetIterationTime(s);
         seconds += s;
     }
@@ -334,9 +343,16 @@ void PlaySmallBlocks(benchmark::State &state) {
     }
     double seconds = 0.0;
     double largeSeconds = 0.0;
+    bool largeFirst = false; // the two take turns to go first
     for (auto _ : state) {
+        if (largeFirst) {
+            largeSeconds += large.timedChunk(EngineRunner::Input::Loop);
+        }
         const double s = small.timedChunk(EngineRunner::Input::Loop);
-        largeSeconds += large.timedChunk(EngineRunner::Input::Loop);
+        if (!largeFirst) {
+            largeSeconds += large.timedChunk(EngineRunner::Input::Loop);
+        }
+        largeFirst = !largeFirst;
         state.SetIterationTime(s);
         seconds += s;
     }
