@@ -224,6 +224,8 @@ public:
         }
     }
 
+    double rate() const { return rate_; }
+
     // Times one chunk in thread CPU time.
     double timedChunk(Input input) {
         const double start = ThreadSeconds();
@@ -287,77 +289,69 @@ void PlayCase(benchmark::State &state, Setup setup, int effect, int32_t block, d
     SetFrameCounters(state, seconds, rate);
 }
 
-// Each iteration plays a loud chunk untimed, then times a chunk of silence or denormal input
-// (or, for comparison, of signal): the cost of the tails the loud chunk leaves. For silence and
-// denormal input a second runner in the same state times a chunk of signal beside it in the same
-// iteration, so that "vs signal" compares the two under the same load of the machine; they take
-// turns to go first.
-void PlayAfterLoud(benchmark::State &state, Setup setup, EngineRunner::Input input) {
+// Settles both runners, then times a chunk of `input` on `timed` in every iteration and, when there
+// is a runner `beside`, a chunk of the loop on it, the two taking turns to go first (the second of
+// two is timed a little slower): `ratio` is then the first's time over the other's, taken under
+// the same load of the machine. With `afterLoud` each timed chunk follows an untimed one of the
+// loop on the same runner.
+void PlayPaired(benchmark::State &state, EngineRunner &timed, EngineRunner::Input input,
+                EngineRunner *beside, bool afterLoud, const char *ratio) {
     ReferenceNsPerFrame();
+    for (int i = 0; i < 11; ++i) {
+        timed.chunk(false);
+        if (beside != nullptr) {
+            beside->chunk(false);
+        }
+    }
+    double seconds = 0.0;
+    double besideSeconds = 0.0;
+    bool besideFirst = false;
+    const auto timeBeside = [&] {
+        if (afterLoud) {
+            beside->chunk(false);
+        }
+        besideSeconds += beside->timedChunk(EngineRunner::Input::Loop);
+    };
+    for (auto _ : state) {
+        if (beside != nullptr && besideFirst) {
+            timeBeside();
+        }
+        if (afterLoud) {
+            timed.chunk(false);
+        }
+        const double s = timed.timedChunk(input);
+        if (beside != nullptr && !besideFirst) {
+            timeBeside();
+        }
+        besideFirst = !besideFirst;
+        state.SetIterationTime(s);
+        seconds += s;
+    }
+    SetFrameCounters(state, seconds, timed.rate());
+    if (beside != nullptr) {
+        state.counters[ratio] = seconds / besideSeconds;
+    }
+}
+
+// Each iteration plays a loud chunk untimed, then times a chunk of silence or denormal input
+// (or, for comparison, of signal): the cost of the tails the loud chunk leaves. Silence and
+// denormal input are timed beside signal ("vs signal").
+void PlayAfterLoud(benchmark::State &state, Setup setup, EngineRunner::Input input) {
     EngineRunner runner(44100.0, 512);
     EngineRunner signal(44100.0, 512);
     Configure(runner.plugin, setup, 0);
     Configure(signal.plugin, setup, 0);
-    for (int i = 0; i < 11; ++i) {
-        runner.chunk(false);
-        signal.chunk(false);
-    }
     const bool paired = input != EngineRunner::Input::Loop;
-    double seconds = 0.0;
-    double signalSeconds = 0.0;
-    bool signalFirst = false; // the two take turns to go first: the second is timed a little slower
-    for (auto _ : state) {
-        const auto timeSignal = [&] {
-            signal.chunk(false);
-            signalSeconds += signal.timedChunk(EngineRunner::Input::Loop);
-        };
-        if (paired && signalFirst) {
-            timeSignal();
-        }
-        runner.chunk(false);
-        const double s = runner.timedChunk(input);
-        if (paired && !signalFirst) {
-            timeSignal();
-        }
-        signalFirst = !signalFirst;
-        state.SetIterationTime(s);
-        seconds += s;
-    }
-    SetFrameCounters(state, seconds, 44100.0);
-    if (paired) {
-        state.counters["vs signal"] = seconds / signalSeconds;
-    }
+    PlayPaired(state, runner, input, paired ? &signal : nullptr, true, "vs signal");
 }
 
-// Block size 1 against block 512 in the worst case, a chunk of each per iteration, so that the
-// ratio ("vs 512") is taken under the same load of the machine.
+// Block size 1 beside block 512 in the worst case ("vs 512").
 void PlaySmallBlocks(benchmark::State &state) {
-    ReferenceNsPerFrame();
     EngineRunner small(44100.0, 1);
     EngineRunner large(44100.0, 512);
     Configure(small.plugin, Setup::Worst, 0);
     Configure(large.plugin, Setup::Worst, 0);
-    for (int i = 0; i < 11; ++i) {
-        small.chunk(false);
-        large.chunk(false);
-    }
-    double seconds = 0.0;
-    double largeSeconds = 0.0;
-    bool largeFirst = false; // the two take turns to go first
-    for (auto _ : state) {
-        if (largeFirst) {
-            largeSeconds += large.timedChunk(EngineRunner::Input::Loop);
-        }
-        const double s = small.timedChunk(EngineRunner::Input::Loop);
-        if (!largeFirst) {
-            largeSeconds += large.timedChunk(EngineRunner::Input::Loop);
-        }
-        largeFirst = !largeFirst;
-        state.SetIterationTime(s);
-        seconds += s;
-    }
-    SetFrameCounters(state, seconds, 44100.0);
-    state.counters["vs 512"] = seconds / largeSeconds;
+    PlayPaired(state, small, EngineRunner::Input::Loop, &large, false, "vs 512");
 }
 
 const char *const kEffectNames[9] = {"TapeStop", "Modulator", "Retrigger", "Shuffler", "Reverser",
